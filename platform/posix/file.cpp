@@ -1,0 +1,72 @@
+#include "platform/platform.h"
+#include "platform/posix/path_encoding.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vzv::platform {
+
+namespace {
+int Fd(FileHandle file) noexcept { return static_cast<int>(file); }
+}  // namespace
+
+FileHandle OpenFile(const char16_t* path, std::uint32_t access, std::uint32_t share,
+                    std::uint32_t disposition, std::uint32_t /*attributes*/) noexcept {
+    int flags = O_CLOEXEC | ((access & kGenericWrite) ? O_WRONLY : O_RDONLY);
+    // No O_TRUNC here: a file that another writer holds must not be emptied
+    // before the lock below has refused it.
+    if (disposition == kCreateAlways) flags |= O_CREAT;
+    std::string native;
+    try {
+        native = ToNativePath(path);
+    } catch (...) {
+        errno = ENOMEM;
+        return kInvalidFile;
+    }
+    const int fd = ::open(native.c_str(), flags, 0644);
+    if (fd < 0) return kInvalidFile;
+    // Read-only sharing: one writer at a time, in this process or another.
+    if ((share & 0x2u) == 0 && (access & kGenericWrite) && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error == EWOULDBLOCK ? EBUSY : error;
+        return kInvalidFile;
+    }
+    if (disposition == kCreateAlways && ::ftruncate(fd, 0) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return kInvalidFile;
+    }
+    return fd;
+}
+
+bool WriteFile(FileHandle file, const void* data, std::uint32_t byteCount) noexcept {
+    ssize_t written;
+    do {
+        written = ::write(Fd(file), data, byteCount);
+    } while (written < 0 && errno == EINTR);
+    return written >= 0 && static_cast<std::uint32_t>(written) == byteCount;
+}
+
+bool SeekToEnd(FileHandle file) noexcept { return ::lseek(Fd(file), 0, SEEK_END) >= 0; }
+
+std::int64_t FileSize(FileHandle file) noexcept {
+    struct stat status {};
+    return ::fstat(Fd(file), &status) == 0 ? static_cast<std::int64_t>(status.st_size) : -1;
+}
+
+bool CloseFile(FileHandle file) noexcept { return ::close(Fd(file)) == 0; }
+
+std::u16string GetLastErrorText() {
+    const int code = errno;
+    char buffer[256];
+    const char* text = ::strerror_r(code, buffer, sizeof buffer);  // GNU form
+    return FromUtf8(text) + u" errorcode: " + FromUtf8(std::to_string(code).c_str());
+}
+
+}  // namespace vzv::platform

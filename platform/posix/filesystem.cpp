@@ -1,0 +1,125 @@
+#include "platform/platform.h"
+#include "platform/posix/path_encoding.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vzv::platform {
+
+namespace {
+
+// Runs `call` on the native form of `path`; false when memory runs out.
+template <typename Call>
+bool WithNative(const char16_t* path, Call call) noexcept {
+    try {
+        return call(ToNativePath(path).c_str());
+    } catch (...) {
+        return false;
+    }
+}
+
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd) noexcept : m_fd(fd) {}
+    ~UniqueFd() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    int get() const noexcept { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+int OpenNative(const char16_t* path, int flags) noexcept {
+    int fd = -1;
+    WithNative(path, [&](const char* p) { return (fd = ::open(p, flags | O_CLOEXEC, 0644)) >= 0; });
+    return fd;
+}
+
+}  // namespace
+
+bool PathExists(const char16_t* path) noexcept {
+    return WithNative(path, [](const char* p) { return ::access(p, F_OK) == 0; });
+}
+
+bool MakeDirectory(const char16_t* path) noexcept {
+    return WithNative(path, [](const char* p) { return ::mkdir(p, 0755) == 0; });
+}
+
+bool IsDirectory(const char16_t* path) noexcept {
+    return WithNative(path, [](const char* p) {
+        struct stat status {};
+        return ::stat(p, &status) == 0 && S_ISDIR(status.st_mode);
+    });
+}
+
+bool RemoveFile(const char16_t* path) noexcept {
+    return WithNative(path, [](const char* p) { return ::unlink(p) == 0; });
+}
+
+bool RenameFile(const char16_t* from, const char16_t* to) noexcept {
+    try {
+        return ::rename(ToNativePath(from).c_str(), ToNativePath(to).c_str()) == 0;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool IsSameFile(const char16_t* a, const char16_t* b) noexcept {
+    struct stat sa {}, sb {};
+    return WithNative(a, [&](const char* p) { return ::stat(p, &sa) == 0; }) &&
+           WithNative(b, [&](const char* p) { return ::stat(p, &sb) == 0; }) &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool CreateEmptyFile(const char16_t* path) noexcept {
+    return UniqueFd(OpenNative(path, O_WRONLY | O_CREAT)).get() >= 0;
+}
+
+bool CopyFileContents(const char16_t* from, const char16_t* to) noexcept {
+    // The source is opened first so that an unreadable source leaves the
+    // target untouched.
+    const UniqueFd source(OpenNative(from, O_RDONLY));
+    if (source.get() < 0) return false;
+    const UniqueFd target(OpenNative(to, O_WRONLY | O_CREAT | O_TRUNC));
+    if (target.get() < 0) return false;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(source.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return got == 0;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(target.get(), buffer + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) return false;
+            done += put;
+        }
+    }
+}
+
+std::u16string CurrentDirectory() {
+    const std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
+    return cwd ? FromUtf8(cwd.get()) : std::u16string();
+}
+
+bool GetEnvironmentValue(const char16_t* name, std::u16string& value) {
+    const char* raw = std::getenv(ToUtf8(name).c_str());
+    if (raw == nullptr) return false;
+    value = FromUtf8(raw);
+    return true;
+}
+
+std::u16string UserStateDirectory() {
+    std::u16string dir;
+    if (GetEnvironmentValue(u"XDG_STATE_HOME", dir) && !dir.empty()) return dir;
+    if (GetEnvironmentValue(u"HOME", dir) && !dir.empty()) return dir + u"/.local/state";
+    return u"/tmp";
+}
+
+}  // namespace vzv::platform

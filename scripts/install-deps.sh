@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on Debian 12. Idempotent: it
+# touches apt only when something is missing.
+set -euo pipefail
+
+packages=(cmake make g++ clang lld llvm googletest libgtest-dev libbenchmark-dev
+          g++-mingw-w64-x86-64-posix wine64 binutils-mingw-w64-x86-64)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "installing: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
