@@ -21,9 +21,9 @@ char16_t* PutNumber(char16_t* out, std::uint32_t value, int width, char16_t pad 
 }
 
 // Fills `out` (at least 64 units) and returns the end.
-char16_t* PutPrefix(char16_t* out, int level) {
-    const platform::LocalTime t = platform::LocalTimeNow();
-    out = PutNumber(out, platform::CurrentThreadId(), 5, u' ');
+char16_t* PutPrefix(char16_t* out, int level, std::uint32_t threadId,
+                    const platform::LocalTime& t) {
+    out = PutNumber(out, threadId, 5, u' ');
     *out++ = u' ';
     *out++ = u'|';
     *out++ = u' ';
@@ -52,14 +52,20 @@ char16_t* PutPrefix(char16_t* out, int level) {
 
 }  // namespace
 
-std::u16string FormatLinePrefix(int level) {
+std::u16string FormatLinePrefix(int level, std::uint32_t threadId,
+                                const platform::LocalTime& time) {
     char16_t buffer[64];
-    return std::u16string(buffer, PutPrefix(buffer, level));
+    return std::u16string(buffer, PutPrefix(buffer, level, threadId, time));
+}
+
+std::u16string FormatLinePrefix(int level) {
+    return FormatLinePrefix(level, platform::CurrentThreadId(), platform::LocalTimeNow());
 }
 
 void BuildLine(std::u16string& line, int level, const char16_t* text) {
     char16_t prefix[64];
-    line.assign(prefix, PutPrefix(prefix, level));
+    line.assign(prefix,
+                PutPrefix(prefix, level, platform::CurrentThreadId(), platform::LocalTimeNow()));
     line.append(text);
     line.append(kLineEnd);
 }

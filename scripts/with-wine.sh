@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command with the private wine prefix of a Windows build folder ready
 # and a persistent wineserver, so each wine process starts in a fraction of a
-# second. Usage: with-wine.sh <build-dir> <command...>
+# second. Usage: with-wine.sh <build-dir> <command...>; a command that is a
+# Windows program runs under wine.
 set -uo pipefail
 build_dir=$(realpath "$1"); shift
 
@@ -23,4 +24,7 @@ fi
 # the first test instead, they would inherit ctest's pipes and hold them open.
 "$wine" wineboot >/dev/null 2>&1 </dev/null
 trap '"$server" -k 2>/dev/null' EXIT
-"$@"
+case "$1" in
+    *.exe) "$wine" "$@" ;;
+    *) "$@" ;;
+esac

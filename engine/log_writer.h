@@ -1,0 +1,68 @@
+// CLogWriter owns the log file: it filters lines by its own level, appends
+// them under its lock to a file that already exists, and caps the file's size
+// by moving it aside to "<path>_old" and starting a fresh one.
+#pragma once
+
+#include "engine/log_file.h"
+#include "engine/log_level.h"
+#include "engine/log_mutex.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace vzv {
+
+// Lines written since the last size check; shared by the module, changed only
+// under the writer's lock.
+extern std::int32_t g_writeCount;
+
+inline constexpr std::int64_t kMaxLogFileSize = 52428800;  // 50 MiB
+inline constexpr std::int32_t kSizeCheckInterval = 50;
+
+class CLogWriter {
+public:
+    // Level 3, the working directory's "RavIrivuzo.log", not yet open.
+    // Throws "Out of mutex" when the lock cannot be created.
+    CLogWriter();
+    ~CLogWriter();
+    CLogWriter(const CLogWriter&) = delete;
+    CLogWriter& operator=(const CLogWriter&) = delete;
+
+    bool IsOpen() const noexcept { return m_file->IsOpen(); }
+    // Callers hold the lock or own the writer exclusively. A failed close is
+    // recorded in the log as an Error line.
+    void Close();
+    // Closes the file and takes the new path; an empty path or one ending in
+    // a backslash gets "RavIrivuzo.log" appended. Opened by the next Write.
+    void SetPath(const char16_t* path);
+    // Clamps to 0..4 and logs the change as a level-0 line.
+    void SetLevel(std::int32_t level);
+    // One filtered, locked line. The ordinary path opens existing files only
+    // and continues them at their end.
+    void Write(std::int32_t level, const char16_t* text);
+    // UTF-8 text; ill-formed text is reported on standard output and logged
+    // as an empty line.
+    void WriteNarrow(std::int32_t level, const char* text);
+
+    // The lock, for callers that make several changes as one.
+    CLogSyncObject& SyncObject() noexcept { return *m_lock; }
+    std::int32_t Level() const noexcept { return m_level.load(std::memory_order_relaxed); }
+    // Under the lock only.
+    const std::u16string& Path() const noexcept { return m_path; }
+
+private:
+    void WriteLine(std::int32_t level, const char16_t* text);
+    void Rotate();
+    bool CreateFresh();
+
+    std::unique_ptr<CLogFile> m_file;
+    // Read once without the lock for a cheap early rejection.
+    std::atomic<std::int32_t> m_level{LOGLEVEL_DEBUG};
+    std::u16string m_path;
+    std::unique_ptr<CLogSyncObject> m_lock;
+    std::u16string m_line;  // reused line buffer, under the lock
+};
+
+}  // namespace vzv
