@@ -1,0 +1,91 @@
+#include "VuzavovEro.h"
+
+#include "engine/log_engine.h"
+#include "interface/log_facade.h"
+#include "interface/wide_text.h"
+#include "text/printf_format.h"
+
+#include <cstdarg>
+
+namespace Brivant {
+namespace Service {
+
+using vzv::CLogEngine;
+using vzv::CLogFacade;
+
+namespace {
+
+constexpr std::size_t kShortMessage = 2048;  // Error, Information
+constexpr std::size_t kLongMessage = 16384;  // Debug, Verbose
+
+// The message, formatted into a buffer on the stack: no heap allocation.
+template <std::size_t N>
+struct NarrowMessage {
+    NarrowMessage(const char* format, std::va_list args) noexcept {
+        vzv::FormatNarrow(text, N, format, args);
+    }
+    char text[N];
+};
+
+template <std::size_t N>
+struct WideMessage {
+    WideMessage(const wchar_t* format, std::va_list args) noexcept {
+        vzv::FormatWide(text, N, format, args);
+    }
+    char16_t text[N];
+};
+
+// The facade exists (the library has started) before the level is asked, so
+// expert mode is in force; a message the engine would drop costs no
+// formatting.
+bool Drops(std::int32_t level) {
+    CLogFacade::Instance();
+    return CLogEngine::Drops(level);
+}
+
+}  // namespace
+
+#define VZV_LOG_METHOD(Method, Level, Size)                                  \
+    void VuzavovEro::Method(const char* format, ...) {                       \
+        if (Drops(Level)) return;                                            \
+        std::va_list args;                                                   \
+        va_start(args, format);                                              \
+        const NarrowMessage<Size> message(format, args);                     \
+        va_end(args);                                                        \
+        CLogFacade::Instance().Method(message.text);                         \
+    }                                                                        \
+    void VuzavovEro::Method(const wchar_t* format, ...) {                    \
+        if (Drops(Level)) return;                                            \
+        std::va_list args;                                                   \
+        va_start(args, format);                                              \
+        const WideMessage<Size> message(format, args);                       \
+        va_end(args);                                                        \
+        CLogFacade::Instance().Method(message.text);                         \
+    }
+
+VZV_LOG_METHOD(Error, vzv::LOGLEVEL_ERROR, kShortMessage)
+VZV_LOG_METHOD(Information, vzv::LOGLEVEL_INFO, kShortMessage)
+VZV_LOG_METHOD(Debug, vzv::LOGLEVEL_DEBUG, kLongMessage)
+VZV_LOG_METHOD(Verbose, vzv::LOGLEVEL_VERBOSE, kLongMessage)
+#undef VZV_LOG_METHOD
+
+VuzavovEro::eLOGLEVEL VuzavovEro::GetLogLevel() {
+    return static_cast<eLOGLEVEL>(CLogFacade::Instance().GetLogLevel());
+}
+
+void VuzavovEro::SetLogLevel(eLOGLEVEL level) { CLogFacade::Instance().SetLogLevel(level); }
+
+const wchar_t* VuzavovEro::GetLogPath() {
+    return vzv::PublishPath(CLogFacade::Instance().GetLogPath());
+}
+
+void VuzavovEro::SetLogPath(const wchar_t* path) {
+    CLogFacade& facade = CLogFacade::Instance();
+    if (path != nullptr) facade.SetLogPath(vzv::ToUtf16(path).c_str());
+}
+
+VuzavovEro& VuzavovEro::operator=(const VuzavovEro&) { return *this; }
+VuzavovEro& VuzavovEro::operator=(VuzavovEro&&) { return *this; }
+
+}  // namespace Service
+}  // namespace Brivant

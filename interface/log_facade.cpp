@@ -1,0 +1,34 @@
+#include "interface/log_facade.h"
+
+#include "config/log_config.h"
+#include "engine/log_engine.h"
+
+namespace vzv {
+
+CLogFacade& CLogFacade::Instance() {
+    static CLogFacade facade;
+    return facade;
+}
+
+CLogFacade::CLogFacade() {
+    CLogConfig::Init();
+    const std::u16string path = CLogConfig::GetLogPath();
+    CLogEngine::GetInstance().SetPath(path.c_str());
+    CLogEngine::GetInstance().SetLevel(CLogConfig::GetLogLevel());
+}
+
+void CLogFacade::Error(const char* text) { CLogEngine::GetInstance().LogError(text); }
+void CLogFacade::Error(const char16_t* text) { CLogEngine::GetInstance().LogError(text); }
+void CLogFacade::Information(const char* text) { CLogEngine::GetInstance().LogInfo(text); }
+void CLogFacade::Information(const char16_t* text) { CLogEngine::GetInstance().LogInfo(text); }
+void CLogFacade::Debug(const char* text) { CLogEngine::GetInstance().LogDebug(text); }
+void CLogFacade::Debug(const char16_t* text) { CLogEngine::GetInstance().LogDebug(text); }
+void CLogFacade::Verbose(const char* text) { CLogEngine::GetInstance().LogVerbose(text); }
+void CLogFacade::Verbose(const char16_t* text) { CLogEngine::GetInstance().LogVerbose(text); }
+
+std::int32_t CLogFacade::GetLogLevel() { return CLogConfig::GetLogLevel(); }
+void CLogFacade::SetLogLevel(std::int32_t level) { CLogConfig::SetLogLevel(level); }
+const char16_t* CLogFacade::GetLogPath() { return CLogConfig::GetLogPath(); }
+void CLogFacade::SetLogPath(const char16_t* path) { CLogConfig::SetLogPath(path); }
+
+}  // namespace vzv

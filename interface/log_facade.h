@@ -1,0 +1,37 @@
+// CLogFacade: the single object every VuzavovEro method passes through.
+// Creating it is the library's start-up.
+#pragma once
+
+#include <cstdint>
+
+namespace vzv {
+
+class CLogFacade {
+public:
+    // Created on first use, thread-safely: the expert-mode check runs, then
+    // the configured path and level go to the engine. A creation that throws
+    // is retried by the next call.
+    static CLogFacade& Instance();
+    CLogFacade(const CLogFacade&) = delete;
+    CLogFacade& operator=(const CLogFacade&) = delete;
+
+    void Error(const char* text);
+    void Error(const char16_t* text);
+    void Information(const char* text);
+    void Information(const char16_t* text);
+    void Debug(const char* text);
+    void Debug(const char16_t* text);
+    void Verbose(const char* text);
+    void Verbose(const char16_t* text);
+
+    std::int32_t GetLogLevel();
+    void SetLogLevel(std::int32_t level);
+    const char16_t* GetLogPath();
+    void SetLogPath(const char16_t* path);
+
+private:
+    CLogFacade();
+    ~CLogFacade() = default;
+};
+
+}  // namespace vzv
