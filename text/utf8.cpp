@@ -1,0 +1,160 @@
+#include "text/utf8.h"
+
+#include "platform/platform.h"
+
+#include <cstddef>
+#include <cstring>
+
+namespace vzv {
+
+const std::uint8_t kTrailingBytesForUTF8[256] = {
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x00
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x10
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x20
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x30
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x40
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x50
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x60
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x70
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x80
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x90
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0xA0
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0xB0
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,  // 0xC0
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,  // 0xD0
+    2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,  // 0xE0
+    3, 3, 3, 3, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5,  // 0xF0
+};
+
+// Lead-byte mark << 6t plus 0x80 << 6k for each trailing byte, in 32 bits.
+const std::uint32_t kOffsetsFromUTF8[6] = {0x00000000u, 0x00003080u, 0x000E2080u,
+                                           0x03C82080u, 0xFA082080u, 0x82082080u};
+
+bool isLegalUTF8(const unsigned char* source, int length) noexcept {
+    if (length < 1 || length > 4) {
+        return false;
+    }
+    const unsigned char lead = source[0];
+    // Bytes from the third on are plain continuation bytes.
+    for (int i = 2; i < length; ++i) {
+        if (source[i] < 0x80 || source[i] > 0xBF) {
+            return false;
+        }
+    }
+    if (length >= 2) {
+        // The second byte's range excludes overlong forms (E0, F0), encoded
+        // surrogates (ED) and values above U+10FFFF (F4).
+        const unsigned char second = source[1];
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        switch (lead) {
+            case 0xE0: low = 0xA0; break;
+            case 0xED: high = 0x9F; break;
+            case 0xF0: low = 0x90; break;
+            case 0xF4: high = 0x8F; break;
+            default: break;
+        }
+        if (second < low || second > high) {
+            return false;
+        }
+    }
+    // Stray continuation bytes, overlong two-byte leads and leads beyond
+    // U+10FFFF. A lead whose own length differs from `length` is the caller's
+    // concern: the converter always passes the table's length.
+    return !(lead >= 0x80 && lead < 0xC2) && lead <= 0xF4;
+}
+
+ConversionResult ConvertUTF8toUTF16(const unsigned char** sourceStart, const unsigned char* sourceEnd,
+                                    char16_t** targetStart, char16_t* targetEnd) noexcept {
+    ConversionResult result = conversionOK;
+    const unsigned char* source = *sourceStart;
+    char16_t* target = *targetStart;
+    while (source < sourceEnd) {
+        const std::ptrdiff_t trailing = kTrailingBytesForUTF8[*source];
+        if (trailing >= sourceEnd - source) {
+            result = sourceExhausted;
+            break;
+        }
+        if (!isLegalUTF8(source, static_cast<int>(trailing) + 1)) {
+            result = sourceIllegal;
+            break;
+        }
+        const unsigned char* lead = source;
+        // Accumulates the marker bits too; the offset table takes them out.
+        std::uint32_t ch = 0;
+        for (std::ptrdiff_t i = 0; i < trailing; ++i) {
+            ch += *source++;
+            ch <<= 6;
+        }
+        ch += *source++;
+        ch -= kOffsetsFromUTF8[trailing];
+
+        if (target >= targetEnd) {
+            source = lead;
+            result = targetExhausted;
+            break;
+        }
+        if (ch <= 0xFFFF) {
+            *target++ = static_cast<char16_t>(ch);
+        } else {
+            // Never half a surrogate pair.
+            if (targetEnd - target < 2) {
+                source = lead;
+                result = targetExhausted;
+                break;
+            }
+            ch -= 0x10000;
+            *target++ = static_cast<char16_t>(0xD800 + (ch >> 10));
+            *target++ = static_cast<char16_t>(0xDC00 + (ch & 0x3FF));
+        }
+    }
+    *sourceStart = source;
+    *targetStart = target;
+    return result;
+}
+
+namespace {
+
+std::u16string Convert(const char* text, std::size_t length, bool* failed) {
+    // k bytes never give more than k units, so the buffer is sized once and
+    // also serves as the result: a zero at the end stops it for the search
+    // below, and no second copy is made.
+    std::u16string buffer(length + 1, u'\0');
+    const auto* source = reinterpret_cast<const unsigned char*>(text);
+    char16_t* target = buffer.data();
+    const ConversionResult result = ConvertUTF8toUTF16(&source, source + length, &target, target + length);
+    if (failed != nullptr) {
+        *failed = result != conversionOK;
+    }
+    if (result != conversionOK) {
+        return std::u16string();
+    }
+    *target = u'\0';
+    buffer.resize(buffer.find(u'\0'));
+    return buffer;
+}
+
+}  // namespace
+
+std::u16string Utf8ToWide(const std::string& text, bool* failed) {
+    return Convert(text.data(), text.size(), failed);
+}
+
+std::u16string Utf8ToWide(const char* text, bool* failed) {
+    return Convert(text, text != nullptr ? std::strlen(text) : 0, failed);
+}
+
+std::u16string Utf8ToWideReported(const char* text) {
+    bool failed = false;
+    std::u16string wide = Utf8ToWide(text, &failed);
+    if (failed) {
+        // The input is untrusted: it is copied as bytes, never used as a format.
+        std::string report = "bad utf8 string: '";
+        report += text;
+        report += "'\r\n";
+        platform::WriteStandardOutput(report.data(), report.size());
+    }
+    return wide;
+}
+
+}  // namespace vzv
