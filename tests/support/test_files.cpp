@@ -1,7 +1,6 @@
 #include "support/test_files.h"
 
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <system_error>
 
@@ -28,8 +27,12 @@ std::u16string ScratchDir::operator/(const std::string& relative) const {
 std::u16string Utf16(const fs::path& path) { return path.u16string(); }
 
 std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) return {};
+    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 void WriteBytes(const fs::path& path, const std::string& bytes) {

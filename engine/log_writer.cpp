@@ -1,0 +1,112 @@
+#include "engine/log_writer.h"
+
+#include "engine/log_line.h"
+#include "engine/log_path.h"
+#include "platform/platform.h"
+#include "text/utf8.h"
+
+#include <algorithm>
+
+namespace vzv {
+
+std::int32_t g_writeCount = 0;
+
+namespace {
+constexpr char16_t kRotatedSuffix[] = u"_old";
+}  // namespace
+
+CLogWriter::CLogWriter()
+    : m_file(std::make_unique<CLogFile>()),
+      m_path(MakeAbsolutePath(u".") + kDefaultLogFileName),
+      m_lock(std::make_unique<CLogMutex>(false, u"LogMutex")) {}
+
+CLogWriter::~CLogWriter() { m_file->Close(nullptr); }
+
+void CLogWriter::Close() {
+    std::u16string error;
+    if (!m_file->Close(&error)) Write(LOGLEVEL_ERROR, error.c_str());
+}
+
+void CLogWriter::SetPath(const char16_t* path) {
+    CLogLockGuard guard(*m_lock);
+    Close();
+    m_path = path;
+    if (m_path.empty() || m_path.back() == u'\\') m_path += kDefaultLogFileName;
+}
+
+void CLogWriter::SetLevel(std::int32_t level) {
+    const std::int32_t clamped = std::clamp(level, std::int32_t{LOGLEVEL_OFF},
+                                            std::int32_t{LOGLEVEL_VERBOSE});
+    CLogLockGuard guard(*m_lock);
+    const std::int32_t current = Level();
+    if (clamped != current && (clamped != LOGLEVEL_OFF || IsOpen())) {
+        const std::u16string text = u"Switch Runtime Log Level from '" + LevelName(current) +
+                                    u"' to '" + LevelName(clamped) + u"'";
+        Write(LOGLEVEL_OFF, text.c_str());
+    }
+    m_level.store(clamped, std::memory_order_relaxed);
+}
+
+void CLogWriter::Write(std::int32_t level, const char16_t* text) {
+    if (level > Level()) return;
+    CLogLockGuard guard(*m_lock);
+    if (level > Level()) return;
+    if (g_writeCount >= kSizeCheckInterval && IsOpen()) {
+        // A size that cannot be read (-1) never rotates.
+        if (m_file->Size() > kMaxLogFileSize) Rotate();
+        g_writeCount = 0;
+    }
+    if (!IsOpen() &&
+        m_file->Open(m_path.c_str(), platform::kGenericWrite, platform::kFileShareRead,
+                     platform::kOpenExisting, platform::kFileAttributeNormal)) {
+        // A file that already holds lines is continued, never overwritten.
+        m_file->SeekToEnd();
+    }
+    if (IsOpen()) {
+        WriteLine(level, text);
+        ++g_writeCount;
+    }
+}
+
+void CLogWriter::WriteNarrow(std::int32_t level, const char* text) {
+    Write(level, Utf8ToWideReported(text).c_str());
+}
+
+void CLogWriter::WriteLine(std::int32_t level, const char16_t* text) {
+    BuildLine(m_line, level, text);
+    m_file->Write(m_line.data(), static_cast<std::uint32_t>(m_line.size() * sizeof(char16_t)));
+}
+
+void CLogWriter::Rotate() {
+    Close();
+    const std::u16string rotated = m_path + kRotatedSuffix;
+    platform::RemoveFile(rotated.c_str());
+    platform::RenameFile(m_path.c_str(), rotated.c_str());
+    CreateFresh();
+}
+
+bool CLogWriter::CreateFresh() {
+    CLogLockGuard guard(*m_lock);
+    Close();
+    if (Level() <= LOGLEVEL_OFF) return false;
+    const bool existed = platform::PathExists(m_path.c_str());
+    const auto length = static_cast<std::int32_t>(m_path.size());
+    const auto openFresh = [this] {
+        return m_file->Open(m_path.c_str(), platform::kGenericWrite, platform::kFileShareRead,
+                            platform::kCreateAlways, platform::kFileAttributeNormal);
+    };
+    if (!openFresh()) {
+        // The old file is still there and held elsewhere: start beside it,
+        // "app.log" becoming "app_.log", until the next path change.
+        if (length < 5 || !existed) return false;
+        m_path.insert(static_cast<std::size_t>(length - 4), u"_");
+        if (!openFresh()) return false;
+    }
+    static constexpr unsigned char kByteOrderMark[] = {0xFF, 0xFE};
+    const bool marked = m_file->Write(kByteOrderMark, sizeof kByteOrderMark);
+    WriteLine(LOGLEVEL_OFF, u"Runtime Log continue");
+    WriteLine(LOGLEVEL_OFF, u"=========");
+    return marked;
+}
+
+}  // namespace vzv

@@ -1,0 +1,166 @@
+#include "engine/log_line.h"
+#include "engine/log_writer.h"
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+namespace vzv {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The texts of the lines in a log file, each checked for a whole prefix.
+std::vector<std::string> Lines(const fs::path& file) {
+    const std::string text = test::Narrow(test::ReadUtf16(file));
+    static const std::regex line(R"( *\d+ \| \d\d\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d{3} \|(\d)\| (.*)\r)");
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::smatch m;
+        const std::string physical = text.substr(start, end - start);
+        EXPECT_TRUE(std::regex_match(physical, m, line)) << physical;
+        lines.push_back(m[1].str() + ":" + m[2].str());
+    }
+    EXPECT_EQ(start, text.size()) << "the file ends inside a line";
+    return lines;
+}
+
+class LogWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override { g_writeCount = 0; }
+    test::ScratchDir dir{"writer"};
+    std::u16string path = dir / "app.log";
+    fs::path file = dir.path() / "app.log";
+};
+
+TEST_F(LogWriterTest, WritesOnlyIntoExistingFilesAndContinuesThem) {
+    CLogWriter writer;
+    writer.SetPath(path.c_str());
+    writer.Write(1, u"dropped: no file");
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(g_writeCount, 0);
+
+    test::WriteBytes(file, std::string("o\0l\0d\0\r\0\n\0", 10));
+    writer.Write(1, u"first");
+    writer.Write(3, u"third");
+    writer.Write(4, u"too detailed");  // writer level is 3
+    EXPECT_EQ(g_writeCount, 2);
+    writer.Close();
+    writer.Write(2, u"reopened");
+    const std::string text = test::Narrow(test::ReadUtf16(file));
+    EXPECT_EQ(text.rfind("old\r\n", 0), 0u) << "earlier lines kept";
+    writer.Close();
+    test::WriteBytes(file, test::ReadBytes(file).substr(10));
+    EXPECT_EQ(Lines(file), (std::vector<std::string>{"1:first", "3:third", "2:reopened"}));
+}
+
+TEST_F(LogWriterTest, NarrowTextIsUtf8) {
+    CLogWriter writer;
+    writer.SetPath(path.c_str());
+    test::WriteBytes(file, "");
+    testing::internal::CaptureStdout();
+    writer.WriteNarrow(2, "caf\xC3\xA9");
+    writer.WriteNarrow(2, "caf\xE9");  // Latin-1: reported, logged empty
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "bad utf8 string: 'caf\xE9'\r\n");
+    writer.Close();
+    EXPECT_EQ(Lines(file), (std::vector<std::string>{"2:caf\xC3\xA9", "2:"}));
+}
+
+TEST_F(LogWriterTest, DirectoryPathsGetTheDefaultName) {
+    CLogWriter writer;
+    EXPECT_EQ(writer.Path().substr(writer.Path().size() - 15), u"\\RavIrivuzo.log");
+    writer.SetPath(u"C:\\logs\\");
+    EXPECT_EQ(writer.Path(), u"C:\\logs\\RavIrivuzo.log");
+    writer.SetPath(u"");
+    EXPECT_EQ(writer.Path(), u"RavIrivuzo.log");
+    writer.SetPath(u"C:\\logs\\a.txt");
+    EXPECT_EQ(writer.Path(), u"C:\\logs\\a.txt");
+}
+
+TEST_F(LogWriterTest, LevelSwitchLines) {
+    CLogWriter writer;
+    writer.SetPath(path.c_str());
+    writer.SetLevel(0);  // no open file: nothing to say, nothing opened
+    EXPECT_FALSE(writer.IsOpen());
+    test::WriteBytes(file, "");
+    writer.SetLevel(3);
+    writer.SetLevel(3);  // unchanged: no line
+    writer.SetLevel(2);
+    writer.Write(3, u"dropped");
+    writer.SetLevel(7);
+    writer.SetLevel(-1);
+    EXPECT_EQ(writer.Level(), 0);
+    writer.Write(1, u"dropped too");
+    writer.Close();
+    EXPECT_EQ(Lines(file), (std::vector<std::string>{
+                               "0:Switch Runtime Log Level from 'Off' to 'Debug'",
+                               "0:Switch Runtime Log Level from 'Debug' to 'Info'",
+                               "0:Switch Runtime Log Level from 'Info' to 'Verbose'",
+                               "0:Switch Runtime Log Level from 'Verbose' to 'Off'",
+                           }));
+}
+
+// Fills the log to `size` bytes without writing them one by one.
+void Prefill(const fs::path& file, std::uintmax_t size) {
+    test::WriteBytes(file, "head");
+    fs::resize_file(file, size);
+}
+
+TEST_F(LogWriterTest, RotatesAboveTheCapAtTheFiftiethLine) {
+    // Each "x" line has the same length on this thread.
+    const std::uintmax_t lineBytes = (FormatLinePrefix(2).size() + 3) * 2;
+    Prefill(file, kMaxLogFileSize - 50 * lineBytes);
+    test::WriteBytes(dir.path() / "app.log_old", "former generation");
+    CLogWriter writer;
+    writer.SetPath(path.c_str());
+    for (int i = 0; i < 50; ++i) writer.Write(2, u"x");
+    ASSERT_EQ(fs::file_size(file), static_cast<std::uintmax_t>(kMaxLogFileSize));
+    writer.Write(2, u"x");  // checks: exactly the cap is kept
+    EXPECT_EQ(g_writeCount, 1) << "the check restarts the count";
+    EXPECT_EQ(test::ReadBytes(dir.path() / "app.log_old"), "former generation");
+
+    // Over the cap now: the write that finds 50 counted lines rotates.
+    for (int i = 0; i < 49; ++i) writer.Write(2, u"x");
+    const std::string before = test::ReadBytes(file);
+    writer.Write(2, u"trigger");
+    writer.Close();
+
+    const std::string old = test::ReadBytes(dir.path() / "app.log_old");
+    EXPECT_EQ(old.size(), before.size());
+    EXPECT_TRUE(old == before) << "the _old file holds exactly the earlier bytes";
+    EXPECT_EQ(test::ReadBytes(file).substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(Lines(file),
+              (std::vector<std::string>{"0:Runtime Log continue", "0:=========", "2:trigger"}));
+    EXPECT_EQ(g_writeCount, 1);
+}
+
+TEST_F(LogWriterTest, FreshFileFallsBackBesideABlockedName) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows keeps an open log from being renamed, so the blocked name "
+                    "cannot be set up from outside the writer";
+#else
+    Prefill(file, kMaxLogFileSize + 1);
+    CLogWriter writer;
+    writer.SetPath(path.c_str());
+    writer.Write(2, u"opened");
+    // The open file is moved away and its name taken by a directory; the
+    // rotated name is blocked too, so neither rename nor create succeeds.
+    fs::rename(file, dir.path() / "elsewhere.log");
+    fs::create_directories(file / "sub");
+    fs::create_directories(dir.path() / "app.log_old" / "sub");
+    g_writeCount = 50;
+    writer.Write(2, u"trigger");
+    writer.Write(2, u"later");
+    writer.Close();
+    EXPECT_EQ(writer.Path(), dir / "app_.log");
+    EXPECT_EQ(Lines(dir.path() / "app_.log"),
+              (std::vector<std::string>{"0:Runtime Log continue", "0:=========", "2:trigger",
+                                        "2:later"}));
+#endif
+}
+
+}  // namespace
+}  // namespace vzv
