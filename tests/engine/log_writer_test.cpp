@@ -5,28 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 
 namespace vzv {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The texts of the lines in a log file, each checked for a whole prefix.
-std::vector<std::string> Lines(const fs::path& file) {
-    const std::string text = test::Narrow(test::ReadUtf16(file));
-    static const std::regex line(R"( *\d+ \| \d\d\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d{3} \|(\d)\| (.*)\r)");
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        std::smatch m;
-        const std::string physical = text.substr(start, end - start);
-        EXPECT_TRUE(std::regex_match(physical, m, line)) << physical;
-        lines.push_back(m[1].str() + ":" + m[2].str());
-    }
-    EXPECT_EQ(start, text.size()) << "the file ends inside a line";
-    return lines;
-}
 
 class LogWriterTest : public ::testing::Test {
 protected:
@@ -54,7 +37,7 @@ TEST_F(LogWriterTest, WritesOnlyIntoExistingFilesAndContinuesThem) {
     EXPECT_EQ(text.rfind("old\r\n", 0), 0u) << "earlier lines kept";
     writer.Close();
     test::WriteBytes(file, test::ReadBytes(file).substr(10));
-    EXPECT_EQ(Lines(file), (std::vector<std::string>{"1:first", "3:third", "2:reopened"}));
+    EXPECT_EQ(test::LogLines(file), (std::vector<std::string>{"1:first", "3:third", "2:reopened"}));
 }
 
 TEST_F(LogWriterTest, NarrowTextIsUtf8) {
@@ -66,7 +49,7 @@ TEST_F(LogWriterTest, NarrowTextIsUtf8) {
     writer.WriteNarrow(2, "caf\xE9");  // Latin-1: reported, logged empty
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "bad utf8 string: 'caf\xE9'\r\n");
     writer.Close();
-    EXPECT_EQ(Lines(file), (std::vector<std::string>{"2:caf\xC3\xA9", "2:"}));
+    EXPECT_EQ(test::LogLines(file), (std::vector<std::string>{"2:caf\xC3\xA9", "2:"}));
 }
 
 TEST_F(LogWriterTest, DirectoryPathsGetTheDefaultName) {
@@ -95,7 +78,7 @@ TEST_F(LogWriterTest, LevelSwitchLines) {
     EXPECT_EQ(writer.Level(), 0);
     writer.Write(1, u"dropped too");
     writer.Close();
-    EXPECT_EQ(Lines(file), (std::vector<std::string>{
+    EXPECT_EQ(test::LogLines(file), (std::vector<std::string>{
                                "0:Switch Runtime Log Level from 'Off' to 'Debug'",
                                "0:Switch Runtime Log Level from 'Debug' to 'Info'",
                                "0:Switch Runtime Log Level from 'Info' to 'Verbose'",
@@ -132,7 +115,7 @@ TEST_F(LogWriterTest, RotatesAboveTheCapAtTheFiftiethLine) {
     EXPECT_EQ(old.size(), before.size());
     EXPECT_TRUE(old == before) << "the _old file holds exactly the earlier bytes";
     EXPECT_EQ(test::ReadBytes(file).substr(0, 2), "\xFF\xFE");
-    EXPECT_EQ(Lines(file),
+    EXPECT_EQ(test::LogLines(file),
               (std::vector<std::string>{"0:Runtime Log continue", "0:=========", "2:trigger"}));
     EXPECT_EQ(g_writeCount, 1);
 }
@@ -156,7 +139,7 @@ TEST_F(LogWriterTest, FreshFileFallsBackBesideABlockedName) {
     writer.Write(2, u"later");
     writer.Close();
     EXPECT_EQ(writer.Path(), dir / "app_.log");
-    EXPECT_EQ(Lines(dir.path() / "app_.log"),
+    EXPECT_EQ(test::LogLines(dir.path() / "app_.log"),
               (std::vector<std::string>{"0:Runtime Log continue", "0:=========", "2:trigger",
                                         "2:later"}));
 #endif

@@ -2,6 +2,9 @@
 
 #include <fstream>
 #include <random>
+#include <regex>
+
+#include <gtest/gtest.h>
 #include <system_error>
 
 namespace vzv::test {
@@ -48,6 +51,21 @@ std::u16string ReadUtf16(const fs::path& path) {
                                       static_cast<unsigned char>(bytes[i + 1]) << 8);
     if (!text.empty() && text[0] == u'\xFEFF') text.erase(0, 1);
     return text;
+}
+
+std::vector<std::string> LogLines(const fs::path& path) {
+    const std::string text = Narrow(ReadUtf16(path));
+    static const std::regex line(R"( *\d+ \| \d\d\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d{3} \|(-?\d+)\| ([\s\S]*)\r)");
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::smatch m;
+        const std::string physical = text.substr(start, end - start);
+        EXPECT_TRUE(std::regex_match(physical, m, line)) << physical.substr(0, 200);
+        lines.push_back(m[1].str() + ":" + m[2].str());
+    }
+    EXPECT_EQ(start, text.size()) << "the file ends inside a line";
+    return lines;
 }
 
 std::string Narrow(const std::u16string& text) { return fs::path(text).u8string(); }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace vzv::test {
 
@@ -30,6 +31,9 @@ std::string ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 // The file's UTF-16LE content, without a byte order mark.
 std::u16string ReadUtf16(const std::filesystem::path& path);
+// The lines of a log file as "<level>:<text>" (text in UTF-8), each checked
+// for a whole prefix and line end.
+std::vector<std::string> LogLines(const std::filesystem::path& path);
 // UTF-16 to UTF-8, for readable failure messages.
 std::string Narrow(const std::u16string& text);
 
