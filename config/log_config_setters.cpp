@@ -1,0 +1,40 @@
+// The writing side of CLogConfig: the one-time expert-mode check and the
+// client's level and path, handed on to the engine.
+#include "config/log_config.h"
+
+#include "engine/log_engine.h"
+#include "platform/platform.h"
+
+namespace vzv {
+
+void CLogConfig::Init() {
+    // Marked first, so that calls made during the check return at once.
+    if (s_bInitialized) return;
+    s_bInitialized = true;
+    // Only the marker's existence counts (a folder of that name too).
+    const std::u16string marker = ExpandDirectory(s_wsExpertDir) + s_wsExpertMarker;
+    if (!platform::PathExists(marker.c_str())) return;
+    s_bExpertMode = true;
+    s_eLogLevel = LOGLEVEL_VERBOSE;
+    CLogEngine& engine = CLogEngine::GetInstance();
+    engine.SetLevel(LOGLEVEL_VERBOSE);
+    const std::u16string path = GetLogPath();  // under the expert folder now
+    engine.SetPath(path.c_str());
+}
+
+void CLogConfig::SetLogPath(const char16_t* path) {
+    Init();
+    if (s_bExpertMode) return;
+    s_wsLogPath = path;
+    const std::u16string configured = s_wsLogPath;
+    CLogEngine::GetInstance().SetPath(configured.c_str());
+}
+
+void CLogConfig::SetLogLevel(std::int32_t level) {
+    Init();
+    if (s_bExpertMode) return;
+    s_eLogLevel = level;
+    CLogEngine::GetInstance().SetLevel(level);
+}
+
+}  // namespace vzv

@@ -1,0 +1,75 @@
+#include "engine/log_engine.h"
+
+namespace vzv {
+
+std::atomic<std::int32_t> g_logLevel{LOGLEVEL_OFF};
+std::u16string g_logPath;
+
+CLogEngine& CLogEngine::GetInstance() {
+    static CLogEngine engine;
+    return engine;
+}
+
+CLogEngine::CLogEngine() : m_writer(new CLogWriter()) {}
+
+void CLogEngine::LogError(const char* text) {
+    if (g_logLevel.load(std::memory_order_relaxed) == LOGLEVEL_OFF) SetLevel(LOGLEVEL_ERROR);
+    LogNarrow(text, LOGLEVEL_ERROR);
+}
+
+void CLogEngine::LogError(const char16_t* text) {
+    if (g_logLevel.load(std::memory_order_relaxed) == LOGLEVEL_OFF) SetLevel(LOGLEVEL_ERROR);
+    LogWide(text, LOGLEVEL_ERROR);
+}
+
+namespace {
+// Off, or less severe than the current level (a negative level drops all).
+bool Filtered(std::int32_t level) noexcept {
+    const std::int32_t current = g_logLevel.load(std::memory_order_relaxed);
+    return current == LOGLEVEL_OFF || level > current;
+}
+}  // namespace
+
+void CLogEngine::LogNarrow(const char* text, std::int32_t level) {
+    CLogWriter* writer = Writer();
+    if (writer == nullptr || Filtered(level)) return;
+    writer->WriteNarrow(level, text);
+}
+
+void CLogEngine::LogWide(const char16_t* text, std::int32_t level) {
+    CLogWriter* writer = Writer();
+    if (writer == nullptr || Filtered(level)) return;
+    writer->Write(level, text);
+}
+
+void CLogEngine::SetLevel(std::int32_t level) {
+    CLogWriter* writer = Writer();
+    if (writer == nullptr) return;
+    writer->SetLevel(level);
+    const std::int32_t previous = g_logLevel.load(std::memory_order_relaxed);
+    if (previous == level) return;
+    bool place = false;
+    std::u16string recorded;
+    if (previous == LOGLEVEL_OFF) {
+        CLogLockGuard guard(writer->SyncObject());
+        place = !writer->IsOpen();
+        if (place) recorded = g_logPath;
+    }
+    g_logLevel.store(level, std::memory_order_relaxed);
+    // Logging that was off takes up the path recorded meanwhile.
+    if (place) SetPath(recorded.c_str());
+}
+
+void CLogEngine::Shutdown() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    CLogWriter* writer = m_writer.exchange(nullptr, std::memory_order_acq_rel);
+    if (writer == nullptr) return;
+    {
+        // Waits for a line in flight on another thread.
+        CLogLockGuard guard(writer->SyncObject());
+        writer->Close();
+    }
+    delete writer;
+}
+
+}  // namespace vzv

@@ -1,0 +1,48 @@
+// Each test runs in a fresh process: the engine is process-wide.
+#include "config/log_config.h"
+#include "engine/log_engine.h"
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+namespace vzv {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(EngineLifecycle, NothingHappensAfterShutdown) {
+    test::ScratchDir dir("lifecycle");
+    CLogEngine& engine = CLogEngine::GetInstance();
+    CLogConfig::s_wsLogPath = dir / "app.log";  // the writer follows the configured path
+    engine.SetLevel(LOGLEVEL_INFO);
+    engine.SetPath((dir / "app.log").c_str());
+    engine.LogInfo(u"before");
+    ASSERT_NE(engine.Writer(), nullptr);
+    engine.Shutdown();
+    EXPECT_EQ(engine.Writer(), nullptr);
+
+    engine.LogError(u"after");
+    engine.LogInfo("after");
+    engine.SetLevel(LOGLEVEL_VERBOSE);
+    engine.SetPath((dir / "other.log").c_str());
+    engine.Shutdown();
+    EXPECT_EQ(test::LogLines(dir.path() / "app.log"), std::vector<std::string>{"2:before"});
+    EXPECT_FALSE(fs::exists(dir.path() / "other.log"));
+    EXPECT_EQ(g_logLevel.load(), LOGLEVEL_INFO);
+}
+
+TEST(EngineLifecycle, RecordedPathWaitsForTheSwitchOn) {
+    test::ScratchDir dir("lifecycle");
+    CLogEngine& engine = CLogEngine::GetInstance();
+    const std::u16string path = dir / "sub/app.log";
+    engine.SetPath(path.c_str());
+    EXPECT_EQ(g_logPath, path);
+    EXPECT_FALSE(fs::exists(dir.path() / "sub"));
+    CLogConfig::s_wsLogPath = path;  // what the configuration would hold
+    engine.LogError(u"switches on");
+    EXPECT_EQ(g_logLevel.load(), LOGLEVEL_ERROR);
+    EXPECT_EQ(test::LogLines(dir.path() / "sub/app.log"), std::vector<std::string>{"1:switches on"});
+}
+
+}  // namespace
+}  // namespace vzv
