@@ -19,7 +19,11 @@ test: linux windows
 	scripts/with-wine.sh build/windows ctest --preset windows -j $(JOBS)
 
 demo: linux windows
-	@echo "The demo client comes with the exported interface."
+	@echo "== Windows build, under wine"
+	cd build/windows && ../../scripts/with-wine.sh . bin/demo.exe
+	@echo
+	@echo "== Linux build"
+	cd build/linux && bin/demo
 
 clean:
 	rm -rf build

@@ -37,17 +37,17 @@ struct WideMessage {
 
 // The facade exists (the library has started) before the level is asked, so
 // expert mode is in force; a message the engine would drop costs no
-// formatting.
-bool Drops(std::int32_t level) {
+// formatting, and a null format logs nothing.
+bool Drops(std::int32_t level, const void* format) {
     CLogFacade::Instance();
-    return CLogEngine::Drops(level);
+    return format == nullptr || CLogEngine::Drops(level);
 }
 
 }  // namespace
 
 #define VZV_LOG_METHOD(Method, Level, Size)                                  \
     void VuzavovEro::Method(const char* format, ...) {                       \
-        if (Drops(Level)) return;                                            \
+        if (Drops(Level, format)) return;                                            \
         std::va_list args;                                                   \
         va_start(args, format);                                              \
         const NarrowMessage<Size> message(format, args);                     \
@@ -55,7 +55,7 @@ bool Drops(std::int32_t level) {
         CLogFacade::Instance().Method(message.text);                         \
     }                                                                        \
     void VuzavovEro::Method(const wchar_t* format, ...) {                    \
-        if (Drops(Level)) return;                                            \
+        if (Drops(Level, format)) return;                                            \
         std::va_list args;                                                   \
         va_start(args, format);                                              \
         const WideMessage<Size> message(format, args);                       \
