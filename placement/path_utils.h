@@ -1,0 +1,50 @@
+// Stateless helpers on log paths: whether a path names a file, and creating
+// the directories on the way to one. Backslash and slash both separate
+// components; nothing here normalises a path or resolves a relative one (the
+// file system does that against the working directory).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vzv {
+
+// A name or an extension split off a file name holds at most this many units;
+// the file system's own limit for one component is the same.
+inline constexpr std::size_t kMaxNamePartLength = 255;
+
+// The last component less its final four characters (less ".log", for a log
+// name), or the whole component when it is shorter. Empty exactly when the
+// path names no file: it is empty, ends with a separator, or its last
+// component has four characters.
+std::u16string GetFileBaseName(std::u16string_view path);
+
+// Creates every missing directory before the last component, and the last
+// one too when the path ends with a separator. True when all of them exist
+// afterwards (for a path ending with a separator: when the last one is a
+// directory). Directories created before a failure stay. A network path's
+// server name is never created. A bare server name ("\\srv", "//srv/"), a
+// null path and a name or extension longer than kMaxNamePartLength give false.
+bool EnsurePathDirectories(const char16_t* path);
+
+// True when something of that name exists (a file counts) or the directory
+// was created.
+bool MakeDirectoryIfMissing(const char16_t* path) noexcept;
+bool IsExistingDirectory(const char16_t* path) noexcept;
+
+// Splits the last component at its last dot: "a.b.log" gives "a.b" and
+// ".log"; without a dot the extension is empty. False, with both cleared,
+// when either part is longer than kMaxNamePartLength.
+bool SplitFileName(std::u16string_view path, std::u16string& name, std::u16string& extension);
+
+// The text after the last separator; empty when the path is empty or ends
+// with a separator.
+std::u16string GetLastPathComponent(std::u16string_view path);
+
+// Splits at every character found in `delimiters`, keeping empty tokens: n
+// delimiters give n + 1 tokens, an empty text one empty token.
+std::vector<std::u16string> SplitAtAnyOf(std::u16string_view text, std::u16string_view delimiters);
+
+}  // namespace vzv
