@@ -1,0 +1,82 @@
+#include "config/log_config.h"
+
+#include "placement/path_utils.h"
+#include "platform/platform.h"
+
+#include <utility>
+
+namespace vzv {
+
+// Set up in this order when the library loads; torn down in reverse.
+bool CLogConfig::s_bInitialized = false;
+bool CLogConfig::s_bExpertMode = false;
+std::int32_t CLogConfig::s_eLogLevel = LOGLEVEL_OFF;
+std::u16string CLogConfig::s_wsLogPath;
+const std::u16string CLogConfig::s_wsDefaultDir = u"%PROGRAMDATA%\\Brivant\\Licensing\\";
+const std::u16string CLogConfig::s_wsExpertDir = u"%PROGRAMDATA%\\Brivant\\LOG.Expert\\";
+const std::u16string CLogConfig::s_wsExpertMarker = u"CppLogger.json";
+
+namespace {
+
+// `value` in decimal, zero-padded to at least `width` digits.
+void AppendNumber(std::u16string& out, unsigned value, std::size_t width) {
+    std::u16string digits;
+    do {
+        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
+        value /= 10;
+    } while (value != 0);
+    if (digits.size() < width) out.append(width - digits.size(), u'0');
+    out += digits;
+}
+
+// "VuzavovEro_%Y-%m-%d_%H-%M-%S.log" for the current local time.
+std::u16string DefaultFileName() {
+    const platform::LocalTime now = platform::LocalTimeNow();
+    std::u16string name = u"VuzavovEro_";
+    AppendNumber(name, now.year, 4);
+    const std::pair<char16_t, unsigned> fields[] = {
+        {u'-', now.month}, {u'-', now.day}, {u'_', now.hour}, {u'-', now.minute}, {u'-', now.second}};
+    for (const auto& [separator, value] : fields) {
+        name += separator;
+        AppendNumber(name, value, 2);
+    }
+    return name + u".log";
+}
+
+}  // namespace
+
+std::u16string CLogConfig::ExpandDirectory(const std::u16string& directory) {
+    std::u16string expanded = directory;
+    ExpandEnvVars(expanded);
+    // Both directories begin with %PROGRAMDATA%. Windows always sets it; a
+    // POSIX system rarely does, and the directory would then lie under the
+    // root, where an ordinary user cannot write. The user's own state
+    // directory takes the variable's place there. On Windows that directory
+    // is empty, which keeps the plain expansion of a missing variable.
+    std::u16string programData;
+    if (!platform::GetEnvironmentValue(u"PROGRAMDATA", programData) || programData.empty())
+        expanded.insert(0, platform::UserStateDirectory());
+    return expanded;
+}
+
+const char16_t* CLogConfig::GetLogPath() {
+    if (GetFileBaseName(s_wsLogPath).empty())
+        s_wsLogPath = ExpandDirectory(s_bExpertMode ? s_wsExpertDir : s_wsDefaultDir) +
+                      DefaultFileName();
+    return s_wsLogPath.c_str();
+}
+
+void CLogConfig::ExpandEnvVars(std::u16string& text) {
+    for (int pass = 0; pass < kMaxExpansions; ++pass) {
+        const auto open = text.find(u'%');
+        if (open == std::u16string::npos) return;
+        const auto close = text.find(u'%', open + 1);
+        if (close == std::u16string::npos) return;
+        const std::u16string name = text.substr(open + 1, close - open - 1);
+        std::u16string value;
+        if (name.empty() || !platform::GetEnvironmentValue(name.c_str(), value)) value.clear();
+        text.replace(open, close - open + 1, value);
+    }
+}
+
+}  // namespace vzv
