@@ -8,9 +8,10 @@
 namespace vzv {
 
 // Set up in this order when the library loads; torn down in reverse.
-bool CLogConfig::s_bInitialized = false;
-bool CLogConfig::s_bExpertMode = false;
-std::int32_t CLogConfig::s_eLogLevel = LOGLEVEL_OFF;
+std::atomic<bool> CLogConfig::s_bInitialized{false};
+std::atomic<bool> CLogConfig::s_bExpertMode{false};
+std::atomic<std::int32_t> CLogConfig::s_eLogLevel{LOGLEVEL_OFF};
+std::recursive_mutex CLogConfig::s_pathMutex;
 std::u16string CLogConfig::s_wsLogPath;
 const std::u16string CLogConfig::s_wsDefaultDir = u"%PROGRAMDATA%\\Brivant\\Licensing\\";
 const std::u16string CLogConfig::s_wsExpertDir = u"%PROGRAMDATA%\\Brivant\\LOG.Expert\\";
@@ -60,8 +61,9 @@ std::u16string CLogConfig::ExpandDirectory(const std::u16string& directory) {
 }
 
 const char16_t* CLogConfig::GetLogPath() {
+    const std::lock_guard<std::recursive_mutex> lock(s_pathMutex);
     if (GetFileBaseName(s_wsLogPath).empty())
-        s_wsLogPath = ExpandDirectory(s_bExpertMode ? s_wsExpertDir : s_wsDefaultDir) +
+        s_wsLogPath = ExpandDirectory(IsExpertMode() ? s_wsExpertDir : s_wsDefaultDir) +
                       DefaultFileName();
     return s_wsLogPath.c_str();
 }

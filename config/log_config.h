@@ -1,10 +1,15 @@
 // CLogConfig: what the client or the machine decides about logging (level,
-// log path, expert mode), process-wide. Nothing here takes a lock.
+// log path, expert mode), process-wide. The flags and the level are atomic;
+// the path is guarded by a lock of its own, which is never taken while the
+// writer's lock is held (the engine asks for the path before it locks), so
+// concurrent setters and first calls are serialised without deadlock.
 #pragma once
 
 #include "engine/log_level.h"
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 namespace vzv {
@@ -21,10 +26,11 @@ public:
     static void SetLogLevel(std::int32_t level);
 
     // Neither runs Init().
-    static bool IsExpertMode() noexcept { return s_bExpertMode; }
+    static bool IsExpertMode() noexcept { return s_bExpertMode.load(std::memory_order_acquire); }
     // Verbose in expert mode, else the level the client last set.
     static std::int32_t GetLogLevel() noexcept {
-        return s_bExpertMode ? LOGLEVEL_VERBOSE : s_eLogLevel;
+        return IsExpertMode() ? std::int32_t{LOGLEVEL_VERBOSE}
+                              : s_eLogLevel.load(std::memory_order_relaxed);
     }
 
     // The configured path. When it names no file, a fresh default path is
@@ -42,10 +48,11 @@ public:
     static void ExpandEnvVars(std::u16string& text);
     static constexpr int kMaxExpansions = 64;
 
-    static bool s_bInitialized;  // Init() has begun
-    static bool s_bExpertMode;   // set only by Init(); stays set
-    static std::int32_t s_eLogLevel;
+    static std::atomic<bool> s_bInitialized;  // Init() has begun
+    static std::atomic<bool> s_bExpertMode;   // set only by Init(); stays set
+    static std::atomic<std::int32_t> s_eLogLevel;
     static std::u16string s_wsLogPath;  // the client's path, or the default once built
+    static std::recursive_mutex s_pathMutex;  // guards s_wsLogPath
     static const std::u16string s_wsDefaultDir;
     static const std::u16string s_wsExpertDir;  // holds the marker and expert-mode logs
     static const std::u16string s_wsExpertMarker;

@@ -9,13 +9,12 @@ namespace vzv {
 
 void CLogConfig::Init() {
     // Marked first, so that calls made during the check return at once.
-    if (s_bInitialized) return;
-    s_bInitialized = true;
+    if (s_bInitialized.exchange(true)) return;
     // Only the marker's existence counts (a folder of that name too).
     const std::u16string marker = ExpandDirectory(s_wsExpertDir) + s_wsExpertMarker;
     if (!platform::PathExists(marker.c_str())) return;
-    s_bExpertMode = true;
-    s_eLogLevel = LOGLEVEL_VERBOSE;
+    s_bExpertMode.store(true, std::memory_order_release);
+    s_eLogLevel.store(LOGLEVEL_VERBOSE, std::memory_order_relaxed);
     CLogEngine& engine = CLogEngine::GetInstance();
     engine.SetLevel(LOGLEVEL_VERBOSE);
     const std::u16string path = GetLogPath();  // under the expert folder now
@@ -24,7 +23,10 @@ void CLogConfig::Init() {
 
 void CLogConfig::SetLogPath(const char16_t* path) {
     Init();
-    if (s_bExpertMode) return;
+    if (IsExpertMode()) return;
+    // Held across the engine's change, so that concurrent setters leave the
+    // configured path and the engine's in agreement.
+    const std::lock_guard<std::recursive_mutex> lock(s_pathMutex);
     s_wsLogPath = path;
     const std::u16string configured = s_wsLogPath;
     CLogEngine::GetInstance().SetPath(configured.c_str());
@@ -32,8 +34,8 @@ void CLogConfig::SetLogPath(const char16_t* path) {
 
 void CLogConfig::SetLogLevel(std::int32_t level) {
     Init();
-    if (s_bExpertMode) return;
-    s_eLogLevel = level;
+    if (IsExpertMode()) return;
+    s_eLogLevel.store(level, std::memory_order_relaxed);
     CLogEngine::GetInstance().SetLevel(level);
 }
 
