@@ -1,5 +1,7 @@
 #include "interface/wide_text.h"
 
+#include "platform/platform.h"
+
 #include <mutex>
 
 namespace vzv {
@@ -43,12 +45,12 @@ const wchar_t* PublishPath(const char16_t* path) {
     if constexpr (sizeof(wchar_t) == sizeof(char16_t)) {
         return reinterpret_cast<const wchar_t*>(path);
     } else {
-        // Reassigned only when the path changed, so earlier pointers stay
-        // valid as long as the path does.
+        // In the OS's own form, and reassigned only when the path changed,
+        // so earlier pointers stay valid as long as the path does.
         static std::mutex mutex;
         static std::wstring published;
         const std::lock_guard<std::mutex> lock(mutex);
-        std::wstring current = ToWide(path);
+        std::wstring current = ToWide(platform::NativePathText(path));
         if (current != published) published = std::move(current);
         return published.c_str();
     }

@@ -81,6 +81,9 @@ bool CopyFileContents(const char16_t* from, const char16_t* to) noexcept;
 std::u16string CurrentDirectory();
 // False when the variable is not set.
 bool GetEnvironmentValue(const char16_t* name, std::u16string& value);
+// A path as the OS shows it: slashes for backslashes on POSIX, unchanged on
+// Windows.
+std::u16string NativePathText(const char16_t* path);
 // Where a user's own state lives when no machine-wide data directory is
 // configured: $XDG_STATE_HOME or ~/.local/state on POSIX; empty on Windows,
 // which always has one.

@@ -115,6 +115,13 @@ bool GetEnvironmentValue(const char16_t* name, std::u16string& value) {
     return true;
 }
 
+std::u16string NativePathText(const char16_t* path) {
+    std::u16string text(path);
+    for (char16_t& c : text)
+        if (c == u'\\') c = u'/';
+    return text;
+}
+
 std::u16string UserStateDirectory() {
     std::u16string dir;
     if (GetEnvironmentValue(u"XDG_STATE_HOME", dir) && !dir.empty()) return dir;

@@ -102,6 +102,8 @@ bool GetEnvironmentValue(const char16_t* name, std::u16string& value) {
     return true;
 }
 
+std::u16string NativePathText(const char16_t* path) { return path; }
+
 std::u16string UserStateDirectory() { return {}; }
 
 }  // namespace vzv::platform

@@ -3,21 +3,24 @@
 namespace vzv::test {
 namespace {
 
-class ExpertTest : public ApiTest,
-                   public ::testing::WithParamInterface<bool /* marker is a folder */> {
+class ExpertTest : public ApiTest {
 protected:
-    void SetUp() override {
-        const fs::path marker = root / "Brivant" / "LOG.Expert" / "CppLogger.json";
-        if (GetParam()) {
-            fs::create_directories(marker);
-        } else {
-            fs::create_directories(marker.parent_path());
-            WriteBytes(marker, "{}");
-        }
-    }
+    const fs::path marker = root / "Brivant" / "LOG.Expert" / "CppLogger.json";
+    void CheckExpertMode();
 };
 
-TEST_P(ExpertTest, MarkerForcesVerboseIntoTheExpertFolder) {
+TEST_F(ExpertTest, MarkerFileForcesVerboseIntoTheExpertFolder) {
+    fs::create_directories(marker.parent_path());
+    WriteBytes(marker, "{}");
+    CheckExpertMode();
+}
+
+TEST_F(ExpertTest, MarkerFolderCountsToo) {
+    fs::create_directories(marker);
+    CheckExpertMode();
+}
+
+void ExpertTest::CheckExpertMode() {
     EXPECT_FALSE(IsExpertMode()) << "decided on the first call, not before";
     EXPECT_TRUE(SetLogLevel(1)) << "refused requests still succeed";
     EXPECT_TRUE(IsExpertMode());
@@ -39,8 +42,6 @@ TEST_P(ExpertTest, MarkerForcesVerboseIntoTheExpertFolder) {
     EXPECT_EQ(lines[lines.size() - 2], "4:verbose");
     EXPECT_EQ(lines.back(), "2:--> scope -- start");
 }
-
-INSTANTIATE_TEST_SUITE_P(MarkerKinds, ExpertTest, ::testing::Values(false, true));
 
 }  // namespace
 }  // namespace vzv::test
