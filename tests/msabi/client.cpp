@@ -1,0 +1,222 @@
+// A client built as Microsoft's compiler builds it (MS C++ ABI, decorated
+// names, constructors returning `this`) against the public header, linked
+// with no C runtime. It calls every exported member, then reads its log back.
+// The exit code is the number of failed checks, each named on stdout.
+#include "VuzavovEro.h"
+
+using Brivant::Service::VuzavovEro;
+
+// The object is allocated here and built by the library: both sides must
+// agree on its size.
+static_assert(sizeof(VuzavovEro::LogCppCall) == 80, "LogCppCall as Microsoft's STL lays it out");
+
+extern "C" {
+// kernel32, declared by hand: there are no Windows SDK headers here.
+__declspec(dllimport) void* __stdcall GetStdHandle(unsigned long which);
+__declspec(dllimport) int __stdcall WriteFile(void* file, const void* data, unsigned long size,
+                                              unsigned long* written, void* overlapped);
+__declspec(dllimport) void* __stdcall CreateFileW(const wchar_t* path, unsigned long access,
+                                                  unsigned long share, void* security,
+                                                  unsigned long disposition, unsigned long flags,
+                                                  void* templateFile);
+__declspec(dllimport) int __stdcall ReadFile(void* file, void* data, unsigned long size,
+                                             unsigned long* read, void* overlapped);
+__declspec(dllimport) int __stdcall CloseHandle(void* handle);
+__declspec(dllimport) unsigned long __stdcall GetCurrentDirectoryW(unsigned long size,
+                                                                   wchar_t* buffer);
+__declspec(dllimport) __declspec(noreturn) void __stdcall ExitProcess(unsigned code);
+}
+
+// constructor_return.cpp: builds a LogCppCall in `memory` with constructor
+// `which` (0 to 3) and returns what the constructor returned.
+void* ConstructReturning(int which, void* memory);
+
+namespace {
+
+constexpr unsigned long kStdOutput = static_cast<unsigned long>(-11);
+constexpr unsigned long kGenericRead = 0x80000000UL;
+constexpr unsigned long kShareReadWrite = 3;
+constexpr unsigned long kOpenExisting = 3;
+void* const kInvalidHandle = reinterpret_cast<void*>(-1);
+
+unsigned Length(const char* text) {
+    unsigned n = 0;
+    while (text[n] != 0) ++n;
+    return n;
+}
+
+unsigned Length(const wchar_t* text) {
+    unsigned n = 0;
+    while (text[n] != 0) ++n;
+    return n;
+}
+
+void Print(const char* text) {
+    unsigned long written = 0;
+    WriteFile(GetStdHandle(kStdOutput), text, Length(text), &written, nullptr);
+}
+
+bool Equal(const wchar_t* a, const wchar_t* b) {
+    while (*a != 0 && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
+// Appends `tail` to the text in `buffer` (capacity `size`).
+bool Append(wchar_t* buffer, unsigned size, const wchar_t* tail) {
+    unsigned n = Length(buffer);
+    for (; *tail != 0; ++tail, ++n) {
+        if (n + 1 >= size) return false;
+        buffer[n] = *tail;
+    }
+    buffer[n] = 0;
+    return true;
+}
+
+wchar_t g_log[64 * 1024];  // the log file's UTF-16LE text
+unsigned g_logLength;
+
+bool ReadLog(const wchar_t* path) {
+    void* file = CreateFileW(path, kGenericRead, kShareReadWrite, nullptr, kOpenExisting, 0,
+                             nullptr);
+    if (file == kInvalidHandle) return false;
+    unsigned long bytes = 0;
+    const bool ok = ReadFile(file, g_log, sizeof g_log - sizeof(wchar_t), &bytes, nullptr) != 0;
+    CloseHandle(file);
+    g_logLength = static_cast<unsigned>(bytes / sizeof(wchar_t));
+    g_log[g_logLength] = 0;
+    return ok;
+}
+
+bool LogHas(const wchar_t* text) {
+    const unsigned n = Length(text);
+    for (unsigned at = 0; at + n <= g_logLength; ++at) {
+        unsigned i = 0;
+        while (i < n && g_log[at + i] == text[i]) ++i;
+        if (i == n) return true;
+    }
+    return false;
+}
+
+unsigned g_failed;
+
+void Check(bool ok, const char* what) {
+    if (ok) return;
+    Print("msabi client: failed: ");
+    Print(what);
+    Print("\r\n");
+    ++g_failed;
+}
+
+// Static, as all large buffers here: a big stack frame would need the
+// runtime's stack probe.
+wchar_t folder[1024];
+wchar_t first[1100];
+wchar_t path[1100];
+
+void Run() {
+    const unsigned long n = GetCurrentDirectoryW(1000, folder);
+    Check(n > 0 && n < 1000, "GetCurrentDirectoryW");
+    Check(Append(first, 1100, folder) && Append(first, 1100, L"\\run\\first.log") &&
+              Append(path, 1100, folder) && Append(path, 1100, L"\\run\\msabi\\client.log"),
+          "scratch path");
+
+    // The plain exports first: they do not start the library.
+    Check(!IsExpertMode(), "IsExpertMode");
+    Check(LoggerLevel == 0, "LoggerLevel");
+    Check(SetLogLevel(VuzavovEro::LOGLEVEL_VERBOSE), "SetLogLevel (plain)");
+    Check(SetLogFilePath(first), "SetLogFilePath");
+    Check(!SetLogFilePath(nullptr), "SetLogFilePath(null)");
+
+    VuzavovEro::SetLogPath(path);
+    const wchar_t* const current = VuzavovEro::GetLogPath();
+    Check(current != nullptr && Equal(current, path), "GetLogPath after SetLogPath");
+    VuzavovEro::SetLogLevel(VuzavovEro::LOGLEVEL_VERBOSE);
+    Check(VuzavovEro::GetLogLevel() == VuzavovEro::LOGLEVEL_VERBOSE, "GetLogLevel");
+
+    // Several variadic arguments, so that a shifted argument list shows.
+    VuzavovEro::Error("error %d %s %c", 11, "narrow", 'n');
+    VuzavovEro::Error(L"error %d %s %c", 12, L"wide", L'w');
+    VuzavovEro::Information("information %d %S", 21, L"narrow");
+    VuzavovEro::Information(L"information %d %S", 22, "wide");
+    VuzavovEro::Debug("debug %d %I64d", 31, 3000000000LL);
+    VuzavovEro::Debug(L"debug %d %I64d", 32, 3000000000LL);
+    VuzavovEro::Verbose("verbose %d %s", 41, "narrow");
+    VuzavovEro::Verbose(L"verbose %d %s", 42, L"wide");
+
+    {
+        VuzavovEro::LogCppCall trace("const narrow %d %s", 51, "trace");
+        char text[] = "mutable narrow %d %s";
+        VuzavovEro::LogCppCall inner(text, 52, "trace");
+    }
+    {
+        VuzavovEro::LogCppCall trace(L"const wide %d %s", 53, L"trace");
+        wchar_t text[] = L"mutable wide %d %s";
+        VuzavovEro::LogCppCall inner(text, 54, L"trace");
+    }
+
+    // The same constructors again, now checking that each returns `this`.
+    {
+        using Call = VuzavovEro::LogCppCall;
+        alignas(Call) unsigned char memory[4][sizeof(Call)];
+        void* built[4];
+        for (int i = 0; i < 4; ++i) built[i] = ConstructReturning(i, memory[i]);
+        for (int i = 3; i >= 0; --i) {
+            Check(built[i] == memory[i], "a constructor returns this");
+            static_cast<Call*>(static_cast<void*>(memory[i]))->~Call();
+        }
+    }
+
+    VuzavovEro a;
+    VuzavovEro b;
+    Check(&(a = b) == &a, "copy assignment");
+    Check(&(a = static_cast<VuzavovEro&&>(b)) == &a, "move assignment");
+
+    Check(!IsExpertMode(), "IsExpertMode after start");
+    Check(LoggerLevel == 0, "LoggerLevel after start");
+
+    Check(ReadLog(path), "read the log");
+    static const wchar_t* const expected[] = {
+        L"|1| error 11 narrow n",
+        L"|1| error 12 wide w",
+        L"|2| information 21 narrow",
+        L"|2| information 22 wide",
+        L"|3| debug 31 3000000000",
+        L"|3| debug 32 3000000000",
+        L"|4| verbose 41 narrow",
+        L"|4| verbose 42 wide",
+        L"|2| --> const narrow 51 trace -- start",
+        L"|2| --> mutable narrow 52 trace -- start",
+        L"|2| <-- mutable narrow 52 trace -- ended (",
+        L"|2| <-- const narrow 51 trace -- ended (",
+        L"|2| --> const wide 53 trace -- start",
+        L"|2| --> mutable wide 54 trace -- start",
+        L"|2| <-- mutable wide 54 trace -- ended (",
+        L"|2| <-- const wide 53 trace -- ended (",
+        L"|2| --> returned mutable narrow 61 -- start",
+        L"|2| --> returned mutable wide 62 -- start",
+        L"|2| --> returned narrow 63 -- start",
+        L"|2| --> returned wide 64 -- start",
+        L"|2| <-- returned mutable narrow 61 -- ended (",
+        L"|2| <-- returned wide 64 -- ended (",
+    };
+    for (const wchar_t* line : expected) {
+        if (LogHas(line)) continue;
+        Print("msabi client: missing from the log: ");
+        // The expected lines are ASCII.
+        char ascii[128];
+        unsigned i = 0;
+        for (; i < 127 && line[i] != 0; ++i) ascii[i] = static_cast<char>(line[i]);
+        ascii[i] = 0;
+        Print(ascii);
+        Print("\r\n");
+        ++g_failed;
+    }
+}
+
+}  // namespace
+
+extern "C" void ClientEntry() {
+    Run();
+    if (g_failed == 0) Print("msabi client: all checks passed\r\n");
+    ExitProcess(g_failed);
+}
