@@ -6,6 +6,8 @@
 #include "text/utf8.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace vzv {
 
@@ -80,8 +82,15 @@ void CLogWriter::WriteLine(std::int32_t level, const char16_t* text) {
 void CLogWriter::Rotate() {
     Close();
     const std::u16string rotated = m_path + kRotatedSuffix;
-    platform::RemoveFile(rotated.c_str());
-    platform::RenameFile(m_path.c_str(), rotated.c_str());
+    // A scanner or reader may hold the file for a moment: wait a little,
+    // bounded (150 ms in all), before the fallback leaves it in place.
+    for (int attempt = 0;; ++attempt) {
+        platform::RemoveFile(rotated.c_str());
+        if (platform::RenameFile(m_path.c_str(), rotated.c_str()) || attempt == 4 ||
+            !platform::PathExists(m_path.c_str()))
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10 << attempt));
+    }
     CreateFresh();
 }
 

@@ -50,6 +50,16 @@ bool WriteFile(FileHandle file, const void* data, std::uint32_t byteCount) noexc
     do {
         written = ::write(Fd(file), data, byteCount);
     } while (written < 0 && errno == EINTR);
+    if (written > 0 && static_cast<std::uint32_t>(written) < byteCount) {
+        // A full disk took part of the line: take it back, so that the next
+        // line written once there is room again does not continue it.
+        const int error = errno;
+        const off_t end = ::lseek(Fd(file), 0, SEEK_CUR);
+        if (end >= written && ::ftruncate(Fd(file), end - written) == 0)
+            ::lseek(Fd(file), end - written, SEEK_SET);
+        errno = error;
+        return false;
+    }
     return written >= 0 && static_cast<std::uint32_t>(written) == byteCount;
 }
 

@@ -1,0 +1,117 @@
+// Many threads logging at every level while others change the level and move
+// the log back and forth: no deadlock, and every line once, whole, in order.
+#include "reliability_fixture.h"
+
+#include <atomic>
+#include <cstdio>
+#include <map>
+#include <regex>
+#include <set>
+#include <thread>
+
+namespace vzv::test {
+namespace {
+
+constexpr int kLoggers = 8;
+constexpr int kLinesEach = 1500;
+
+// Line i of a thread goes out at level i % 4 + 1, narrow or wide by thread.
+void LogNumbered(int thread) {
+    for (int i = 0; i < kLinesEach; ++i) {
+        const bool wide = thread % 2 == 1;
+        switch (i % 4 + 1) {
+        case 1:
+            wide ? Log::Error(L"t%d n%d L1", thread, i) : Log::Error("t%d n%d L1", thread, i);
+            break;
+        case 2:
+            wide ? Log::Information(L"t%d n%d L2", thread, i) : Log::Information("t%d n%d L2", thread, i);
+            break;
+        case 3:
+            wide ? Log::Debug(L"t%d n%d L3", thread, i) : Log::Debug("t%d n%d L3", thread, i);
+            break;
+        default:
+            wide ? Log::Verbose(L"t%d n%d L4", thread, i) : Log::Verbose("t%d n%d L4", thread, i);
+            break;
+        }
+    }
+}
+
+TEST_F(ReliabilityTest, ThreadsLevelChangesAndMovesLoseNothing) {
+    const fs::path a = root / "a" / "app.log";
+    const fs::path b = root / "b" / "app.log";
+    ASSERT_TRUE(SetLogFilePath(Wide(a).c_str()));
+    Log::SetLogLevel(Log::LOGLEVEL_VERBOSE);
+    Log::Error("before the moves");
+    // The first move before the threads start: the start-up log then holds
+    // exactly the line above.
+    Log::SetLogPath(Wide(b).c_str());
+
+    std::atomic<int> running{kLoggers};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kLoggers; ++t)
+        threads.emplace_back([t, &running] {
+            LogNumbered(t);
+            --running;
+        });
+    std::atomic<int> levelChanges{0};
+    threads.emplace_back([&] {
+        for (int level = 1; running > 0; level = level % 4 + 1, ++levelChanges)
+            Log::SetLogLevel(static_cast<Log::eLOGLEVEL>(level));
+    });
+    int moves = 1;
+    bool atB = true;
+    // At least two more moves, so the start-up log has followed both ways.
+    while (running > 0 || moves < 3) {
+        atB = !atB;
+        Log::SetLogPath(Wide(atB ? b : a).c_str());
+        ++moves;
+        std::this_thread::yield();
+    }
+    for (std::thread& thread : threads) thread.join();
+
+    // The files the moves promise: both logs, continued on each return, and
+    // the start-up log beside the last one only.
+    const fs::path last = atB ? b : a;
+    const fs::path other = atB ? a : b;
+    std::set<fs::path> files;
+    for (const fs::path& dir : {root / "a", root / "b"})
+        for (const auto& entry : fs::directory_iterator(dir)) files.insert(entry.path());
+    EXPECT_EQ(files, (std::set<fs::path>{a, b, last.parent_path() / "app.startup.log"}));
+    EXPECT_EQ(Texts(last.parent_path() / "app.startup.log"),
+              std::vector<std::string>{"before the moves"});
+
+    static const std::regex shape(R"(t(\d) n(\d+) L(\d))");
+    static const std::regex levelSwitch(R"(Switch Runtime Log Level from '\w+' to '\w+')");
+    std::set<std::pair<int, int>> seen;
+    std::size_t lines = 0;
+    for (const fs::path& file : {a, b}) {
+        const LogScan scan = ScanLog(file);
+        EXPECT_EQ(scan.broken, 0u) << file;
+        std::map<int, int> lastNumber;
+        for (const LogRecord& line : scan.lines) {
+            std::smatch m;
+            if (line.level == 0) {
+                EXPECT_TRUE(std::regex_match(line.text, levelSwitch)) << line.text;
+                continue;
+            }
+            ASSERT_TRUE(std::regex_match(line.text, m, shape)) << "interleaved: " << line.text;
+            const int thread = std::stoi(m[1]), number = std::stoi(m[2]);
+            EXPECT_EQ(std::stoi(m[3]), line.level) << line.text;
+            EXPECT_TRUE(seen.insert({thread, number}).second) << "duplicated: " << line.text;
+            auto [at, fresh] = lastNumber.emplace(thread, number);
+            if (!fresh) {
+                EXPECT_GT(number, at->second) << "out of order in " << file;
+                at->second = number;
+            }
+            ++lines;
+        }
+    }
+    // Errors pass at every level the changer sets: all of them are there.
+    for (int t = 0; t < kLoggers; ++t)
+        for (int i = 0; i < kLinesEach; i += 4) EXPECT_TRUE(seen.count({t, i})) << t << " " << i;
+    std::printf("[ figures ] %d threads x %d calls, %zu lines kept, %d level changes, %d moves\n",
+                kLoggers, kLinesEach, lines, levelChanges.load(), moves);
+}
+
+}  // namespace
+}  // namespace vzv::test
