@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Instructions per call under callgrind, user space only: each kind runs with
+# two call counts and the difference is divided by the extra calls, so the
+# start-up and the first line (which sizes the buffers) cancel out.
+# Usage: callgrind.sh <bench build folder>
+set -euo pipefail
+probe="$(realpath "$1")/bin/vzv_callgrind_probe"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+low=2000
+high=12000
+
+instructions() {  # kind count
+    valgrind --tool=callgrind --callgrind-out-file="$scratch/out" "$probe" "$1" "$2" "$scratch" \
+        2>&1 >/dev/null | sed -n 's/.*Collected : *\([0-9]*\).*/\1/p'
+    rm -f "$scratch"/*.log "$scratch"/*.log_old "$scratch/out"
+}
+
+printf '%-10s %s\n' "call" "instructions per call"
+for kind in narrow wide disabled peer; do
+    a=$(instructions "$kind" "$low")
+    b=$(instructions "$kind" "$high")
+    printf '%-10s %d\n' "$kind" $(( (b - a) / (high - low) ))
+done

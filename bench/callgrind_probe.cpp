@@ -1,0 +1,53 @@
+// A fixed number of calls of one kind, for counting instructions under
+// callgrind: `probe <kind> <count> <scratch folder>`. Two runs with different
+// counts give the instructions per call by their difference.
+#include "VuzavovEro.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#ifdef VZV_BENCH_PEER
+#include <spdlog/logger.h>
+#include <spdlog/sinks/basic_file_sink.h>
+#endif
+
+using Log = Brivant::Service::VuzavovEro;
+
+int main(int argc, char** argv) {
+    if (argc != 4) return 2;
+    const std::string kind = argv[1];
+    const long count = std::atol(argv[2]);
+    const std::string folder = argv[3];
+    const std::wstring path(folder.begin(), folder.end());
+
+    if (kind == "peer") {
+#ifdef VZV_BENCH_PEER
+        auto sink = std::make_shared<spdlog::sinks::basic_file_sink_mt>(folder + "/peer.log", true);
+        spdlog::logger logger("probe", sink);
+        logger.set_pattern("%t | %y.%m.%d %H:%M:%S.%e |%L| %v");
+        logger.flush_on(spdlog::level::trace);
+        for (long i = 0; i < count; ++i)
+            logger.info("request {} from {} took {:.3f} ms", 42, "10.0.0.1", 12.345);
+        return 0;
+#else
+        return 2;
+#endif
+    }
+    Log::SetLogPath((path + L"/probe.log").c_str());
+    Log::SetLogLevel(kind == "disabled" ? Log::LOGLEVEL_ERROR : Log::LOGLEVEL_INFO);
+    // The first line sizes the buffers outside the counted difference.
+    Log::Information("request %d from %s took %.3f ms", 42, "10.0.0.1", 12.345);
+    const bool narrow = kind == "narrow", disabled = kind == "disabled", wide = kind == "wide";
+    if (!narrow && !disabled && !wide) return 2;
+    for (long i = 0; i < count; ++i) {
+        if (narrow) {
+            Log::Information("request %d from %s took %.3f ms", 42, "10.0.0.1", 12.345);
+        } else if (disabled) {
+            Log::Debug("request %d from %s took %.3f ms", 42, "10.0.0.1", 12.345);
+        } else {
+            Log::Information(L"request %d from %s took %.3f ms", 42, L"10.0.0.1", 12.345);
+        }
+    }
+    return 0;
+}
