@@ -1,7 +1,7 @@
 # The README's commands. Every target installs what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps linux windows test demo bench bench-windows bench-callgrind clean
+.PHONY: deps linux windows test test-asan fuzz demo bench bench-windows bench-callgrind clean
 
 deps:
 	@scripts/install-deps.sh
@@ -17,6 +17,34 @@ windows: deps
 test: linux windows
 	ctest --preset linux -j $(JOBS)
 	scripts/with-wine.sh build/windows ctest --preset windows -j $(JOBS)
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=3
+
+# Sanitizers on the Linux suites: AddressSanitizer with UndefinedBehavior-
+# Sanitizer on all of them, ThreadSanitizer on the threaded ones.
+TSAN_TESTS ?= ^(reliability\.ReliabilityTest\.Threads|reliability\.RotationTest\.Lines|engine$$|lifecycle)
+test-asan: deps
+	cmake --preset linux-asan >/dev/null
+	cmake --build --preset linux-asan -j $(JOBS)
+	ctest --preset linux-asan -j $(JOBS)
+	cmake --preset linux-tsan >/dev/null
+	cmake --build --preset linux-tsan -j $(JOBS) --target test_reliability test_engine test_lifecycle
+	ctest --preset linux-tsan -R '$(TSAN_TESTS)' -j $(JOBS)
+
+# libFuzzer targets (clang, a build of their own), each for FUZZ_SECONDS; the
+# corpus grows in the build folder from run to run.
+FUZZ_DIR ?= build/fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := utf8 path_utils env_expand log_path printf_walker
+fuzz: deps
+	cmake -S fuzz -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	@for t in $(FUZZ_TARGETS); do \
+		mkdir -p $(FUZZ_DIR)/corpus/$$t; \
+		if $(FUZZ_DIR)/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=1024 \
+			-artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/corpus/$$t >$(FUZZ_DIR)/$$t.log 2>&1; then \
+			echo "fuzz $$t: $$(grep -o 'Done [0-9]* runs in [0-9]* second' $(FUZZ_DIR)/$$t.log)"; \
+		else tail -40 $(FUZZ_DIR)/$$t.log; exit 1; fi; \
+	done
 
 demo: linux windows
 	@echo "== Windows build, under wine"
