@@ -20,13 +20,16 @@ char16_t* PutNumber(char16_t* out, std::uint32_t value, int width, char16_t pad 
     return out;
 }
 
-// Fills `out` (at least 64 units) and returns the end.
-char16_t* PutPrefix(char16_t* out, int level, std::uint32_t threadId,
-                    const platform::LocalTime& t) {
+char16_t* PutThread(char16_t* out, std::uint32_t threadId) {
     out = PutNumber(out, threadId, 5, u' ');
     *out++ = u' ';
     *out++ = u'|';
     *out++ = u' ';
+    return out;
+}
+
+// "yy.mm.dd hh:mm:ss"
+char16_t* PutSecond(char16_t* out, const platform::LocalTime& t) {
     out = PutNumber(out, t.year % 100u, 2);
     *out++ = u'.';
     out = PutNumber(out, t.month, 2);
@@ -38,6 +41,11 @@ char16_t* PutPrefix(char16_t* out, int level, std::uint32_t threadId,
     out = PutNumber(out, t.minute, 2);
     *out++ = u':';
     out = PutNumber(out, t.second, 2);
+    return out;
+}
+
+// ".mmm |<level>| "
+char16_t* PutRest(char16_t* out, int level, const platform::LocalTime& t) {
     *out++ = u'.';
     out = PutNumber(out, t.millisecond, 3);
     *out++ = u' ';
@@ -50,11 +58,34 @@ char16_t* PutPrefix(char16_t* out, int level, std::uint32_t threadId,
     return out;
 }
 
+// Fills `out` (at least kMaxPrefixUnits) and returns the end.
+char16_t* PutPrefix(char16_t* out, int level, std::uint32_t threadId,
+                    const platform::LocalTime& t) {
+    return PutRest(PutSecond(PutThread(out, threadId), t), level, t);
+}
+
+bool SameSecond(const platform::LocalTime& a, const platform::LocalTime& b) noexcept {
+    return a.second == b.second && a.minute == b.minute && a.hour == b.hour && a.day == b.day &&
+           a.month == b.month && a.year == b.year;
+}
+
 }  // namespace
+
+char16_t* CLinePrefix::Put(char16_t* out, int level) noexcept {
+    const platform::LocalTime now = platform::LocalTimeNow();
+    out = PutThread(out, platform::CurrentThreadId());
+    if (!m_valid || !SameSecond(now, m_time)) {
+        m_length = static_cast<std::size_t>(PutSecond(m_text, now) - m_text);
+        m_time = now;
+        m_valid = true;
+    }
+    for (std::size_t i = 0; i < m_length; ++i) out[i] = m_text[i];
+    return PutRest(out + m_length, level, now);
+}
 
 std::u16string FormatLinePrefix(int level, std::uint32_t threadId,
                                 const platform::LocalTime& time) {
-    char16_t buffer[64];
+    char16_t buffer[kMaxPrefixUnits];
     return std::u16string(buffer, PutPrefix(buffer, level, threadId, time));
 }
 
@@ -63,7 +94,7 @@ std::u16string FormatLinePrefix(int level) {
 }
 
 void BuildLine(std::u16string& line, int level, const char16_t* text) {
-    char16_t prefix[64];
+    char16_t prefix[kMaxPrefixUnits];
     line.assign(prefix,
                 PutPrefix(prefix, level, platform::CurrentThreadId(), platform::LocalTimeNow()));
     line.append(text);

@@ -10,6 +10,25 @@
 namespace vzv {
 
 inline constexpr const char16_t* kLineEnd = u"\r\n";
+// The longest prefix: a ten-digit thread id, a five-digit year and a
+// negative level still fit.
+inline constexpr std::size_t kMaxPrefixUnits = 64;
+
+// Writes prefixes for the calling thread and the current local time,
+// keeping the date and time text of the last second it saw, so that most
+// lines format only the milliseconds. Not thread-safe: the writer keeps one
+// and uses it under its lock.
+class CLinePrefix {
+public:
+    // Writes at `out` (room for kMaxPrefixUnits) and returns the end.
+    char16_t* Put(char16_t* out, int level) noexcept;
+
+private:
+    platform::LocalTime m_time{};  // the second m_text shows
+    bool m_valid = false;
+    std::size_t m_length = 0;
+    char16_t m_text[32] = {};  // "yy.mm.dd hh:mm:ss"
+};
 
 // The prefix for the calling thread and the current local time.
 std::u16string FormatLinePrefix(int level);

@@ -6,6 +6,7 @@
 #include "text/utf8.h"
 
 #include <algorithm>
+#include <cstring>
 #include <chrono>
 #include <thread>
 
@@ -52,7 +53,13 @@ void CLogWriter::SetLevel(std::int32_t level) {
 void CLogWriter::Write(std::int32_t level, const char16_t* text) {
     if (level > Level()) return;
     CLogLockGuard guard(*m_lock);
-    if (level > Level()) return;
+    if (!Ready(level)) return;
+    WriteLine(level, text);
+    ++g_writeCount;
+}
+
+bool CLogWriter::Ready(std::int32_t level) {
+    if (level > Level()) return false;
     if (g_writeCount >= kSizeCheckInterval && IsOpen()) {
         // A size that cannot be read (-1) never rotates.
         if (m_file->Size() > kMaxLogFileSize) Rotate();
@@ -64,19 +71,48 @@ void CLogWriter::Write(std::int32_t level, const char16_t* text) {
         // A file that already holds lines is continued, never overwritten.
         m_file->SeekToEnd();
     }
-    if (IsOpen()) {
-        WriteLine(level, text);
-        ++g_writeCount;
-    }
+    return IsOpen();
 }
 
 void CLogWriter::WriteNarrow(std::int32_t level, const char* text) {
-    Write(level, Utf8ToWideReported(text).c_str());
+    const std::size_t length = text != nullptr ? std::strlen(text) : 0;
+    if (level <= Level()) {
+        CLogLockGuard guard(*m_lock);
+        // Ready() first: a rotation may log a line of its own in the buffer.
+        if (Ready(level)) {
+            char16_t* const start = m_prefix.Put(LineBuffer(length), level);
+            // Ill-formed text is reported and logged as an empty line.
+            WriteBuiltLine(start + (length != 0 ? Utf8ToWideReported(text, length, start) : 0));
+            ++g_writeCount;
+            return;
+        }
+    }
+    // Ill-formed text is reported even when its line is not written.
+    Utf8ToWideReported(text);
 }
 
 void CLogWriter::WriteLine(std::int32_t level, const char16_t* text) {
-    BuildLine(m_line, level, text);
-    m_file->Write(m_line.data(), static_cast<std::uint32_t>(m_line.size() * sizeof(char16_t)));
+    const std::size_t length = std::char_traits<char16_t>::length(text);
+    char16_t* const start = m_prefix.Put(LineBuffer(length), level);
+    WriteBuiltLine(std::copy_n(text, length, start));
+}
+
+char16_t* CLogWriter::LineBuffer(std::size_t textUnits) {
+    const std::size_t needed = kMaxPrefixUnits + textUnits + 2;
+    if (needed > m_lineCapacity) {
+        // Room for an Information message at once, doubling beyond.
+        const std::size_t capacity = std::max({needed, 2 * m_lineCapacity, std::size_t{2200}});
+        m_line = std::make_unique<char16_t[]>(capacity);
+        m_lineCapacity = capacity;
+    }
+    return m_line.get();
+}
+
+void CLogWriter::WriteBuiltLine(char16_t* end) {
+    *end++ = kLineEnd[0];
+    *end++ = kLineEnd[1];
+    const auto bytes = static_cast<std::uint32_t>((end - m_line.get()) * sizeof(char16_t));
+    m_file->Write(m_line.get(), bytes);
 }
 
 void CLogWriter::Rotate() {

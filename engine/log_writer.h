@@ -5,6 +5,7 @@
 
 #include "engine/log_file.h"
 #include "engine/log_level.h"
+#include "engine/log_line.h"
 #include "engine/log_mutex.h"
 
 #include <atomic>
@@ -53,7 +54,14 @@ public:
     const std::u16string& Path() const noexcept { return m_path; }
 
 private:
+    // Under the lock: rotates when due and opens the file; true when a line
+    // of `level` is to be written now.
+    bool Ready(std::int32_t level);
     void WriteLine(std::int32_t level, const char16_t* text);
+    // The line buffer with room for a prefix, `textUnits` and the line end.
+    char16_t* LineBuffer(std::size_t textUnits);
+    // Ends the line built in LineBuffer() at `end` and writes it in one call.
+    void WriteBuiltLine(char16_t* end);
     void Rotate();
     bool CreateFresh();
 
@@ -62,7 +70,11 @@ private:
     std::atomic<std::int32_t> m_level{LOGLEVEL_DEBUG};
     std::u16string m_path;
     std::unique_ptr<CLogSyncObject> m_lock;
-    std::u16string m_line;  // reused line buffer, under the lock
+    // The line is assembled here, under the lock, and kept between lines so
+    // that a line of a size seen before allocates nothing.
+    std::unique_ptr<char16_t[]> m_line;
+    std::size_t m_lineCapacity = 0;
+    CLinePrefix m_prefix;
 };
 
 }  // namespace vzv

@@ -144,17 +144,44 @@ std::u16string Utf8ToWide(const char* text, bool* failed) {
     return Convert(text, text != nullptr ? std::strlen(text) : 0, failed);
 }
 
+namespace {
+
+void ReportBadUtf8(const char* text) {
+    // The input is untrusted: it is copied as bytes, never used as a format.
+    std::string report = "bad utf8 string: '";
+    report += text;
+    report += "'\r\n";
+    platform::WriteStandardOutput(report.data(), report.size());
+}
+
+}  // namespace
+
 std::u16string Utf8ToWideReported(const char* text) {
     bool failed = false;
     std::u16string wide = Utf8ToWide(text, &failed);
-    if (failed) {
-        // The input is untrusted: it is copied as bytes, never used as a format.
-        std::string report = "bad utf8 string: '";
-        report += text;
-        report += "'\r\n";
-        platform::WriteStandardOutput(report.data(), report.size());
-    }
+    if (failed) ReportBadUtf8(text);
     return wide;
+}
+
+std::size_t Utf8ToWideReported(const char* text, std::size_t length, char16_t* out) {
+    const auto* source = reinterpret_cast<const unsigned char*>(text);
+    const unsigned char* const end = source + length;
+    char16_t* target = out;
+    // Most log text is ASCII, which needs no checks beyond its top bits:
+    // eight bytes at a time, then one at a time up to the first other byte.
+    constexpr std::uint64_t kTopBits = 0x8080808080808080u;
+    std::uint64_t word;
+    while (end - source >= 8 && (std::memcpy(&word, source, 8), (word & kTopBits) == 0)) {
+        for (int i = 0; i < 8; ++i) target[i] = source[i];
+        source += 8;
+        target += 8;
+    }
+    while (source < end && *source < 0x80) *target++ = *source++;
+    if (source < end && ConvertUTF8toUTF16(&source, end, &target, out + length) != conversionOK) {
+        ReportBadUtf8(text);
+        return 0;
+    }
+    return static_cast<std::size_t>(target - out);
 }
 
 }  // namespace vzv

@@ -3,6 +3,7 @@
 // half a message or guessed characters.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -41,5 +42,10 @@ std::u16string Utf8ToWide(const char* text, bool* failed = nullptr);
 // Utf8ToWide, and on failure "bad utf8 string: '<input>'\r\n" on standard
 // output with the input's own bytes.
 std::u16string Utf8ToWideReported(const char* text);
+
+// The same into a caller's buffer, without allocating on success: converts
+// the `length` bytes of the NUL-terminated `text` into `out`, which has room
+// for `length` units, and returns the units written; 0 after a report.
+std::size_t Utf8ToWideReported(const char* text, std::size_t length, char16_t* out);
 
 }  // namespace vzv
