@@ -19,7 +19,9 @@ namespace {
 constexpr std::size_t kTraceBuffer = 2048;
 constexpr std::size_t kLongestLine = kTraceBuffer - 1;  // as Information keeps
 
-bool Tracing() { return VuzavovEro::GetLogLevel() >= VuzavovEro::LOGLEVEL_INFO; }
+// As VuzavovEro::GetLogLevel(), without the exported call: a scope traced
+// while the level is lower should cost next to nothing.
+bool Tracing() { return CLogFacade::Instance().GetLogLevel() >= VuzavovEro::LOGLEVEL_INFO; }
 
 std::int64_t SteadyNanoseconds() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(

@@ -26,7 +26,6 @@ void CLogFacade::Debug(const char16_t* text) { CLogEngine::GetInstance().LogDebu
 void CLogFacade::Verbose(const char* text) { CLogEngine::GetInstance().LogVerbose(text); }
 void CLogFacade::Verbose(const char16_t* text) { CLogEngine::GetInstance().LogVerbose(text); }
 
-std::int32_t CLogFacade::GetLogLevel() { return CLogConfig::GetLogLevel(); }
 void CLogFacade::SetLogLevel(std::int32_t level) { CLogConfig::SetLogLevel(level); }
 const char16_t* CLogFacade::GetLogPath() { return CLogConfig::GetLogPath(); }
 void CLogFacade::SetLogPath(const char16_t* path) { CLogConfig::SetLogPath(path); }

@@ -2,6 +2,8 @@
 // Creating it is the library's start-up.
 #pragma once
 
+#include "config/log_config.h"
+
 #include <cstdint>
 
 namespace vzv {
@@ -24,7 +26,8 @@ public:
     void Verbose(const char* text);
     void Verbose(const char16_t* text);
 
-    std::int32_t GetLogLevel();
+    // Inline: the traced scope asks for it on every construction.
+    std::int32_t GetLogLevel() noexcept { return CLogConfig::GetLogLevel(); }
     void SetLogLevel(std::int32_t level);
     const char16_t* GetLogPath();
     void SetLogPath(const char16_t* path);
