@@ -2,15 +2,30 @@
 
 #include <cstdio>
 #include <ctime>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace vzv::platform {
 
+namespace {
+// localtime_r costs more than the rest of a log line's formatting, and its
+// result only changes with the second: each thread keeps its last one.
+thread_local time_t t_second = -1;
+thread_local tm t_local{};
+// gettid is a system call each time; a thread's id is fixed, except in the
+// child of fork, whose thread gets a new one.
+thread_local std::uint32_t t_threadId = 0;
+void ForgetThreadId() noexcept { t_threadId = 0; }
+}  // namespace
+
 LocalTime LocalTimeNow() noexcept {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    tm local{};
-    localtime_r(&now.tv_sec, &local);
+    if (now.tv_sec != t_second) {
+        localtime_r(&now.tv_sec, &t_local);
+        t_second = now.tv_sec;
+    }
+    const tm& local = t_local;
     return {static_cast<std::uint16_t>(local.tm_year + 1900),
             static_cast<std::uint16_t>(local.tm_mon + 1),
             static_cast<std::uint16_t>(local.tm_mday),
@@ -20,7 +35,14 @@ LocalTime LocalTimeNow() noexcept {
             static_cast<std::uint16_t>(now.tv_nsec / 1000000)};
 }
 
-std::uint32_t CurrentThreadId() noexcept { return static_cast<std::uint32_t>(::gettid()); }
+std::uint32_t CurrentThreadId() noexcept {
+    if (t_threadId == 0) {
+        static const int registered = pthread_atfork(nullptr, nullptr, ForgetThreadId);
+        (void)registered;
+        t_threadId = static_cast<std::uint32_t>(::gettid());
+    }
+    return t_threadId;
+}
 
 void WriteStandardOutput(const char* text, std::size_t length) noexcept {
     std::fwrite(text, 1, length, stdout);
