@@ -1,0 +1,129 @@
+// Heap use of the logging calls, counted by replacing the global allocation
+// functions of this executable. The interface is compiled into it (see
+// tests/CMakeLists.txt), so on Windows too every allocation of the library
+// goes through these functions.
+#include "VuzavovEro.h"
+#include "support/test_env.h"
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+#include <string>
+
+namespace {
+std::atomic<long> g_allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* memory = std::malloc(size != 0 ? size : 1)) return memory;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return ::operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    return std::malloc(size != 0 ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return ::operator new(size, tag);
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete[](void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
+
+namespace vzv::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Log = Brivant::Service::VuzavovEro;
+
+// A pointer that no formatting could read: a call that formatted its
+// arguments would fault on it.
+const char* const kUnreadable = reinterpret_cast<const char*>(16);
+const wchar_t* const kUnreadableWide = reinterpret_cast<const wchar_t*>(16);
+
+class AllocationTest : public ::testing::Test {
+protected:
+    AllocationTest() : m_dir("perf"), m_log(m_dir.path() / "perf.log") {
+        SetEnv("PROGRAMDATA", m_dir.path().string());
+        const std::u16string path = m_log.u16string();
+        Log::SetLogPath(std::wstring(path.begin(), path.end()).c_str());
+    }
+
+    static long Allocations() { return g_allocations.load(std::memory_order_relaxed); }
+    std::uintmax_t LogSize() const { return fs::exists(m_log) ? fs::file_size(m_log) : 0; }
+
+private:
+    ScratchDir m_dir;
+
+protected:
+    const fs::path m_log;
+};
+
+TEST_F(AllocationTest, DroppedCallsNeitherAllocateNorFormat) {
+    Log::SetLogLevel(Log::LOGLEVEL_ERROR);
+    const std::uintmax_t size = LogSize();
+    const long before = Allocations();
+    for (int i = 0; i < 100; ++i) {
+        Log::Debug("debug %s %d", kUnreadable, i);
+        Log::Debug(L"debug %s %d", kUnreadableWide, i);
+        Log::Verbose("verbose %s %.3f", kUnreadable, 1.5);
+        Log::Verbose(L"verbose %s %.3f", kUnreadableWide, 1.5);
+        Log::Information("information %s", kUnreadable);
+        Log::Information(L"information %s", kUnreadableWide);
+        Log::LogCppCall narrow("scope %s", kUnreadable);
+        Log::LogCppCall wide(L"scope %s", kUnreadableWide);
+    }
+    EXPECT_EQ(Allocations() - before, 0);
+    EXPECT_EQ(LogSize(), size);
+}
+
+TEST_F(AllocationTest, CallsWhileLoggingIsOffNeitherAllocateNorFormat) {
+    Log::SetLogLevel(Log::LOGLEVEL_OFF);
+    const long before = Allocations();
+    for (int i = 0; i < 100; ++i) {
+        Log::Information("information %s %d", kUnreadable, i);
+        Log::Information(L"information %s %d", kUnreadableWide, i);
+        Log::Debug("debug %s", kUnreadable);
+        Log::Verbose(L"verbose %s", kUnreadableWide);
+        Log::LogCppCall scope("scope %s", kUnreadable);
+    }
+    EXPECT_EQ(Allocations() - before, 0);
+    EXPECT_EQ(Log::GetLogLevel(), Log::LOGLEVEL_OFF);
+}
+
+TEST_F(AllocationTest, NarrowLinesAllocateNothingAfterTheFirst) {
+    Log::SetLogLevel(Log::LOGLEVEL_VERBOSE);
+    Log::Information("request %d from %s took %.3f ms", 1, "10.0.0.1", 12.345);
+    const std::uintmax_t size = LogSize();
+    const long before = Allocations();
+    for (int i = 0; i < 100; ++i) {
+        Log::Information("request %d from %s took %.3f ms", i, "10.0.0.1", 12.345);
+        Log::Error("error %d: \xC3\xA9\xE2\x82\xAC", i);
+        Log::Debug("debug %S", L"wide text");
+    }
+    EXPECT_EQ(Allocations() - before, 0);
+    EXPECT_GT(LogSize(), size) << "the lines were written";
+}
+
+TEST_F(AllocationTest, WideLinesAllocateNothingAfterTheFirst) {
+    Log::SetLogLevel(Log::LOGLEVEL_VERBOSE);
+    Log::Information(L"request %d from %s took %.3f ms", 1, L"10.0.0.1", 12.345);
+    const std::uintmax_t size = LogSize();
+    const long before = Allocations();
+    for (int i = 0; i < 100; ++i) {
+        Log::Information(L"request %d from %s took %.3f ms", i, L"10.0.0.1", 12.345);
+        Log::Error(L"error %d: \u00E9\u20AC", i);
+        Log::Verbose(L"verbose %S", "narrow text");
+    }
+    EXPECT_EQ(Allocations() - before, 0);
+    EXPECT_GT(LogSize(), size) << "the lines were written";
+}
+
+}  // namespace
+}  // namespace vzv::test
