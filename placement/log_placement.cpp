@@ -37,8 +37,9 @@ void CLogEngine::SetPath(const char16_t* path) {
         platform::CreateEmptyFile(next.c_str());
     writer->Close();
 
-    // Another spelling of the same file is no move at all.
-    if (platform::PathExists(previous.c_str()) &&
+    // Another spelling of the same file is no move at all. Only a plain file
+    // is moved: a link planted in its place is neither read nor removed.
+    if (platform::IsPlainFile(previous.c_str()) &&
         !platform::IsSameFile(previous.c_str(), next.c_str())) {
         const std::u16string startup = StartupLogName(next);
         if (platform::IsSameFile(previous.c_str(), startup.c_str())) {

@@ -44,6 +44,11 @@ constexpr FileHandle kInvalidFile = -1;  // INVALID_HANDLE_VALUE
 
 // POSIX stands an exclusive advisory lock in for the read-only share mode: a
 // second writer of the same file fails to open it, as on Windows.
+// Only a plain file is opened: the last path component is never followed
+// through a link, and anything but a regular file with a single link is
+// refused as if it could not be opened. kCreateAlways empties a file only
+// after that check. New files get mode 0644 before the umask; handles are
+// never inherited by child processes.
 FileHandle OpenFile(const char16_t* path, std::uint32_t access, std::uint32_t share,
                     std::uint32_t disposition, std::uint32_t attributes) noexcept;
 // One write call; true only when every byte was written.
@@ -65,17 +70,28 @@ LocalTime LocalTimeNow() noexcept;
 std::uint32_t CurrentThreadId() noexcept;
 
 // ---- File system ----------------------------------------------------------
+// The file functions below that write, create, move or remove guard the last
+// path component as OpenFile does; directories above it may be links.
 bool PathExists(const char16_t* path) noexcept;
 bool MakeDirectory(const char16_t* path) noexcept;
 bool IsDirectory(const char16_t* path) noexcept;
+// An existing plain file: a regular file with a single link, not a link
+// itself. The only kind of file the library writes, moves or removes.
+bool IsPlainFile(const char16_t* path) noexcept;
+// Removes a plain file only (Windows: through the checked handle).
 bool RemoveFile(const char16_t* path) noexcept;
+// Moves a plain file only (Windows: through the checked handle). An existing
+// `to` is replaced on POSIX and kept (failure) on Windows; either way only
+// its name is affected, never what a link there points to.
 bool RenameFile(const char16_t* from, const char16_t* to) noexcept;
-// Both name one existing file (same volume and index, or device and inode).
+// Both name one existing file (same volume and index, or device and inode),
+// the last components taken as they are, not followed.
 bool IsSameFile(const char16_t* a, const char16_t* b) noexcept;
 // Creates an empty file when none exists; never truncates an existing one.
+// False when the name holds anything but a plain file.
 bool CreateEmptyFile(const char16_t* path) noexcept;
-// Copies every byte of `from` into `to` (created or truncated). True only when
-// the whole content arrived.
+// Copies every byte of plain file `from` into plain file `to` (created or
+// emptied after its check). True only when the whole content arrived.
 bool CopyFileContents(const char16_t* from, const char16_t* to) noexcept;
 // Empty when it cannot be read.
 std::u16string CurrentDirectory();

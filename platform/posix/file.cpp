@@ -1,5 +1,6 @@
 #include "platform/platform.h"
 #include "platform/posix/path_encoding.h"
+#include "platform/posix/plain_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,13 +13,42 @@ namespace vzv::platform {
 
 namespace {
 int Fd(FileHandle file) noexcept { return static_cast<int>(file); }
+
+void CloseKeepingErrno(int fd) noexcept {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+}
 }  // namespace
+
+int OpenPlainFile(const char* native, int flags) noexcept {
+    // Non-blocking for the open only: a FIFO planted at the name must not
+    // hang the caller until a reader comes.
+    const int fd = ::open(native, flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
+    if (fd < 0) return -1;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        CloseKeepingErrno(fd);
+        return -1;
+    }
+    if (!IsPlainStatus(status)) {
+        ::close(fd);
+        errno = S_ISDIR(status.st_mode) ? EISDIR : S_ISREG(status.st_mode) ? EMLINK : EINVAL;
+        return -1;
+    }
+    const int statusFlags = ::fcntl(fd, F_GETFL);
+    if (statusFlags < 0 || ::fcntl(fd, F_SETFL, statusFlags & ~O_NONBLOCK) != 0) {
+        CloseKeepingErrno(fd);
+        return -1;
+    }
+    return fd;
+}
 
 FileHandle OpenFile(const char16_t* path, std::uint32_t access, std::uint32_t share,
                     std::uint32_t disposition, std::uint32_t /*attributes*/) noexcept {
-    int flags = O_CLOEXEC | ((access & kGenericWrite) ? O_WRONLY : O_RDONLY);
-    // No O_TRUNC here: a file that another writer holds must not be emptied
-    // before the lock below has refused it.
+    int flags = (access & kGenericWrite) ? O_WRONLY : O_RDONLY;
+    // No O_TRUNC here: a file that another writer holds, or that is not a
+    // plain file, must not be emptied before it has been refused.
     if (disposition == kCreateAlways) flags |= O_CREAT;
     std::string native;
     try {
@@ -27,7 +57,7 @@ FileHandle OpenFile(const char16_t* path, std::uint32_t access, std::uint32_t sh
         errno = ENOMEM;
         return kInvalidFile;
     }
-    const int fd = ::open(native.c_str(), flags, 0644);
+    const int fd = OpenPlainFile(native.c_str(), flags);
     if (fd < 0) return kInvalidFile;
     // Read-only sharing: one writer at a time, in this process or another.
     if ((share & 0x2u) == 0 && (access & kGenericWrite) && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -37,9 +67,7 @@ FileHandle OpenFile(const char16_t* path, std::uint32_t access, std::uint32_t sh
         return kInvalidFile;
     }
     if (disposition == kCreateAlways && ::ftruncate(fd, 0) != 0) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
+        CloseKeepingErrno(fd);
         return kInvalidFile;
     }
     return fd;

@@ -1,10 +1,12 @@
 #include "platform/platform.h"
 #include "platform/posix/path_encoding.h"
+#include "platform/posix/plain_file.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +33,10 @@ public:
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
     int get() const noexcept { return m_fd; }
+    void reset(int fd) noexcept {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = fd;
+    }
 
 private:
     int m_fd;
@@ -38,8 +44,37 @@ private:
 
 int OpenNative(const char16_t* path, int flags) noexcept {
     int fd = -1;
-    WithNative(path, [&](const char* p) { return (fd = ::open(p, flags | O_CLOEXEC, 0644)) >= 0; });
+    WithNative(path, [&](const char* p) { return (fd = OpenPlainFile(p, flags)) >= 0; });
     return fd;
+}
+
+// The folder of a path, opened (links above the file are followed), and the
+// last component, which the *at calls then take as it is.
+struct ParentAndName {
+    UniqueFd dir{-1};
+    std::string name;
+};
+
+bool OpenParent(const char16_t* path, ParentAndName& out) noexcept {
+    return WithNative(path, [&](const char* p) {
+        const std::string native(p);
+        const auto slash = native.rfind('/');
+        const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
+        out.name = slash == std::string::npos ? native : native.substr(slash + 1);
+        if (out.name.empty()) return false;
+        out.dir.reset(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        return out.dir.get() >= 0;
+    });
+}
+
+// What the name refers to now, the name itself not followed.
+bool IsPlainAt(const ParentAndName& entry) noexcept {
+    struct stat status {};
+    if (::fstatat(entry.dir.get(), entry.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    if (IsPlainStatus(status)) return true;
+    errno = S_ISLNK(status.st_mode) ? ELOOP : S_ISREG(status.st_mode) ? EMLINK : EINVAL;
+    return false;
 }
 
 }  // namespace
@@ -59,22 +94,33 @@ bool IsDirectory(const char16_t* path) noexcept {
     });
 }
 
+bool IsPlainFile(const char16_t* path) noexcept {
+    struct stat status {};
+    return WithNative(path, [&](const char* p) { return ::lstat(p, &status) == 0; }) &&
+           IsPlainStatus(status);
+}
+
+// POSIX cannot remove or rename through a descriptor, so the check and the
+// call share one directory descriptor, and the *at calls never follow the
+// last component: a name swapped in between loses at most that name, never
+// the content of the file a link points to.
 bool RemoveFile(const char16_t* path) noexcept {
-    return WithNative(path, [](const char* p) { return ::unlink(p) == 0; });
+    ParentAndName entry;
+    return OpenParent(path, entry) && IsPlainAt(entry) &&
+           ::unlinkat(entry.dir.get(), entry.name.c_str(), 0) == 0;
 }
 
 bool RenameFile(const char16_t* from, const char16_t* to) noexcept {
-    try {
-        return ::rename(ToNativePath(from).c_str(), ToNativePath(to).c_str()) == 0;
-    } catch (...) {
-        return false;
-    }
+    ParentAndName source, target;
+    return OpenParent(from, source) && OpenParent(to, target) && IsPlainAt(source) &&
+           ::renameat(source.dir.get(), source.name.c_str(), target.dir.get(),
+                      target.name.c_str()) == 0;
 }
 
 bool IsSameFile(const char16_t* a, const char16_t* b) noexcept {
     struct stat sa {}, sb {};
-    return WithNative(a, [&](const char* p) { return ::stat(p, &sa) == 0; }) &&
-           WithNative(b, [&](const char* p) { return ::stat(p, &sb) == 0; }) &&
+    return WithNative(a, [&](const char* p) { return ::lstat(p, &sa) == 0; }) &&
+           WithNative(b, [&](const char* p) { return ::lstat(p, &sb) == 0; }) &&
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
@@ -87,8 +133,8 @@ bool CopyFileContents(const char16_t* from, const char16_t* to) noexcept {
     // target untouched.
     const UniqueFd source(OpenNative(from, O_RDONLY));
     if (source.get() < 0) return false;
-    const UniqueFd target(OpenNative(to, O_WRONLY | O_CREAT | O_TRUNC));
-    if (target.get() < 0) return false;
+    const UniqueFd target(OpenNative(to, O_WRONLY | O_CREAT));
+    if (target.get() < 0 || ::ftruncate(target.get(), 0) != 0) return false;
     char buffer[64 * 1024];
     for (;;) {
         const ssize_t got = ::read(source.get(), buffer, sizeof buffer);

@@ -1,4 +1,5 @@
 #include "platform/platform.h"
+#include "platform/windows/plain_file.h"
 #include "platform/windows/win32.h"
 
 #include <memory>
@@ -12,10 +13,35 @@ HANDLE ToHandle(FileHandle file) noexcept { return reinterpret_cast<HANDLE>(file
 
 static_assert(sizeof(HANDLE) == sizeof(FileHandle), "a file handle must fit FileHandle");
 
+HANDLE OpenPlainFile(const char16_t* path, DWORD access, DWORD share, DWORD disposition,
+                     DWORD flags) noexcept {
+    // Emptying waits for the check: CREATE_ALWAYS would truncate a hard
+    // link's shared content before the handle could be looked at.
+    const bool empty = disposition == CREATE_ALWAYS;
+    HANDLE h = ::CreateFileW(Wide(path), access | FILE_READ_ATTRIBUTES, share, nullptr,
+                             empty ? OPEN_ALWAYS : disposition,
+                             flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return h;
+    BY_HANDLE_FILE_INFORMATION info{};
+    DWORD error = ERROR_SUCCESS;
+    if (!::GetFileInformationByHandle(h, &info))
+        error = ::GetLastError();
+    else if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
+        error = ERROR_CANT_ACCESS_FILE;
+    else if (info.nNumberOfLinks != 1)
+        error = ERROR_TOO_MANY_LINKS;
+    else if (empty && !::SetEndOfFile(h))  // a fresh handle stands at offset 0
+        error = ::GetLastError();
+    if (error == ERROR_SUCCESS) return h;
+    ::CloseHandle(h);
+    ::SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+}
+
 FileHandle OpenFile(const char16_t* path, std::uint32_t access, std::uint32_t share,
                     std::uint32_t disposition, std::uint32_t attributes) noexcept {
-    HANDLE h = ::CreateFileW(Wide(path), access, share, nullptr, disposition, attributes, nullptr);
-    return reinterpret_cast<FileHandle>(h);
+    return reinterpret_cast<FileHandle>(
+        OpenPlainFile(path, access, share, disposition, attributes));
 }
 
 bool WriteFile(FileHandle file, const void* data, std::uint32_t byteCount) noexcept {
