@@ -1,0 +1,29 @@
+// The files that the command line names: directories become the log files in
+// them, and --all adds each log's start-up log and _old generation.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace vzv::reader {
+
+struct Input {
+    std::filesystem::path path;
+    std::string label;      // as the user would write it, in UTF-8
+    std::string directory;  // the directory argument it was found in, if any
+    bool optional = false;  // found rather than named: a non-log is skipped quietly
+};
+
+// Inputs in order, each file once; with `all`, start-up logs first and _old
+// generations next, so that records of the same millisecond merge in the
+// order they were written. Arguments that name nothing usable are described
+// in `problems`.
+std::vector<Input> ExpandInputs(const std::vector<std::string>& args, bool all,
+                                std::vector<std::string>& problems);
+
+// The start-up log beside a log: its first ".log" and all after it become
+// ".startup.log". Empty when the name holds no ".log".
+std::string StartupLogName(const std::string& logPath);
+
+}  // namespace vzv::reader

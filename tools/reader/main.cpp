@@ -1,0 +1,132 @@
+// vuzavov-log: prints the records of the library's UTF-16LE logs as UTF-8,
+// plain or as JSON, filtered, merged with the older files, or followed.
+#include "follow.h"
+#include "inputs.h"
+#include "log_source.h"
+#include "options.h"
+#include "record_merge.h"
+#include "record_printer.h"
+
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace vzv::reader {
+namespace {
+
+constexpr int kExitUnreadable = 1;
+constexpr int kExitUsage = 2;
+
+// Reports through `fail` what cannot be read; the status follows the reports.
+class Status {
+public:
+    void Fail(const std::string& message) {
+        std::cerr << "vuzavov-log: " << message << '\n';
+        m_code = kExitUnreadable;
+    }
+    int code() const { return m_code; }
+
+private:
+    int m_code = 0;
+};
+
+// The inputs that are logs, opened; files found rather than named are
+// skipped with a note when they are not logs.
+std::vector<std::unique_ptr<LogSource>> OpenLogs(const std::vector<Input>& inputs,
+                                                 const std::string& followed, Status& status) {
+    std::vector<std::unique_ptr<LogSource>> sources;
+    std::map<std::string, int> logsPerDirectory;
+    for (const Input& input : inputs) {
+        auto source = std::make_unique<LogSource>(input.path, input.label, input.label == followed);
+        const LogSource::Kind kind = source->Open();
+        if (!input.directory.empty())
+            logsPerDirectory[input.directory] += kind != LogSource::Kind::NotALog;
+        switch (kind) {
+        case LogSource::Kind::Unreadable:
+            status.Fail(input.label + ": cannot open the file");
+            continue;
+        case LogSource::Kind::NotALog:
+            if (input.optional)
+                std::cerr << "note: " << input.label << ": skipped, not a log of this library\n";
+            else
+                status.Fail(input.label +
+                            ": not a log of this library (it does not begin with a UTF-16LE "
+                            "line \"<thread> | yy.mm.dd hh:mm:ss.mmm |<level>| \")");
+            continue;
+        case LogSource::Kind::Empty:
+            std::cerr << "note: " << input.label << ": empty log, no records\n";
+            break;
+        case LogSource::Kind::Log: break;
+        }
+        sources.push_back(std::move(source));
+    }
+    for (const auto& [directory, logs] : logsPerDirectory)
+        if (logs == 0) status.Fail(directory + ": no logs of this library in this directory");
+    return sources;
+}
+
+int Run(const std::vector<std::string>& args) {
+    Options options;
+    if (const auto problem = ParseOptions(args, options)) {
+        if (args.empty())
+            std::cerr << kUsage;
+        else
+            std::cerr << "vuzavov-log: " << *problem << "\n(vuzavov-log --help tells more)\n";
+        return kExitUsage;
+    }
+    if (options.help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    Status status;
+    std::error_code error;
+    if (options.follow &&
+        std::filesystem::is_directory(std::filesystem::u8path(options.paths[0]), error)) {
+        status.Fail("--follow takes a log file, not a directory");
+        return status.code();
+    }
+    std::vector<std::string> problems;
+    const std::vector<Input> inputs = ExpandInputs(options.paths, options.all, problems);
+    for (const std::string& problem : problems) status.Fail(problem);
+    const std::string followed = options.follow ? options.paths[0] : std::string();
+    const std::vector<std::unique_ptr<LogSource>> sources = OpenLogs(inputs, followed, status);
+
+    std::vector<LogSource*> order;
+    LogSource* live = nullptr;
+    for (const auto& source : sources) {
+        order.push_back(source.get());
+        if (options.follow && source->label() == followed) live = source.get();
+    }
+    if (options.follow && !live) return status.code();
+    RecordPrinter printer(std::cout, options.json, sources.size() > 1);
+    if (options.all)
+        PrintMerged(order, options.filter, printer);
+    else
+        PrintInTurn(order, options.filter, printer);
+    printer.Flush();
+    if (live) Follow(*live, options.filter, printer, options.followFor);
+    return status.code();
+}
+
+}  // namespace
+}  // namespace vzv::reader
+
+// Windows hands the arguments over in UTF-16 only through wmain; both forms
+// become UTF-8 here.
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.push_back(std::filesystem::path(argv[i]).u8string());
+    std::ios::sync_with_stdio(false);
+    return vzv::reader::Run(args);
+}
+#else
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    return vzv::reader::Run(std::vector<std::string>(argv + 1, argv + argc));
+}
+#endif

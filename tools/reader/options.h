@@ -1,0 +1,27 @@
+// The command line.
+#pragma once
+
+#include "record_filter.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vzv::reader {
+
+struct Options {
+    std::vector<std::string> paths;  // UTF-8
+    RecordFilter filter;
+    bool json = false;
+    bool all = false;
+    bool follow = false;
+    std::optional<double> followFor;  // seconds; implies follow
+    bool help = false;
+};
+
+// Fills `options`, or returns a message for the user.
+std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Options& options);
+
+extern const char* const kUsage;
+
+}  // namespace vzv::reader
