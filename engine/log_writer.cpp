@@ -120,13 +120,18 @@ void CLogWriter::Rotate() {
     const std::u16string rotated = m_path + kRotatedSuffix;
     // A scanner or reader may hold the file for a moment: wait a little,
     // bounded (150 ms in all), before the fallback leaves it in place.
+    bool renamed = false;
     for (int attempt = 0;; ++attempt) {
         platform::RemoveFile(rotated.c_str());
-        if (platform::RenameFile(m_path.c_str(), rotated.c_str()) || attempt == 4 ||
-            !platform::PathExists(m_path.c_str()))
-            break;
+        renamed = platform::RenameFile(m_path.c_str(), rotated.c_str());
+        if (renamed || attempt == 4 || !platform::PathExists(m_path.c_str())) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(10 << attempt));
     }
+    // A full log that could not move aside must not be started afresh, which
+    // would empty it (a reader that shares writing lets that open succeed):
+    // start beside it, "app.log" becoming "app_.log".
+    if (!renamed && m_path.size() >= 5 && platform::PathExists(m_path.c_str()))
+        m_path.insert(m_path.size() - 4, u"_");
     CreateFresh();
 }
 

@@ -104,6 +104,7 @@ TEST_F(RotationTest, LongHoldFallsBackBesideAndLosesNothing) {
     reader.Release();
     EXPECT_FALSE(fs::exists(old));
     ASSERT_TRUE(fs::exists(beside));
+    EXPECT_GT(fs::file_size(log), kCap) << "the log that could not move was emptied";
     ExpectEachOnce({Texts(log, kCap + 1), Texts(beside)}, 1, 2 * kCheckEvery);
 }
 

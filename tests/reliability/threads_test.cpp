@@ -3,6 +3,7 @@
 #include "reliability_fixture.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <regex>
@@ -18,6 +19,9 @@ constexpr int kLinesEach = 1500;
 // Line i of a thread goes out at level i % 4 + 1, narrow or wide by thread.
 void LogNumbered(int thread) {
     for (int i = 0; i < kLinesEach; ++i) {
+        // Now and then a gap, so that the level changer and the mover get
+        // the lock between lines and not only after them.
+        if (i % 8 == 7) std::this_thread::yield();
         const bool wide = thread % 2 == 1;
         switch (i % 4 + 1) {
         case 1:
@@ -55,8 +59,10 @@ TEST_F(ReliabilityTest, ThreadsLevelChangesAndMovesLoseNothing) {
         });
     std::atomic<int> levelChanges{0};
     threads.emplace_back([&] {
-        for (int level = 1; running > 0; level = level % 4 + 1, ++levelChanges)
+        for (int level = 1; running > 0; level = level % 4 + 1, ++levelChanges) {
             Log::SetLogLevel(static_cast<Log::eLOGLEVEL>(level));
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
     });
     int moves = 1;
     bool atB = true;
@@ -65,7 +71,7 @@ TEST_F(ReliabilityTest, ThreadsLevelChangesAndMovesLoseNothing) {
         atB = !atB;
         Log::SetLogPath(Wide(atB ? b : a).c_str());
         ++moves;
-        std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
     for (std::thread& thread : threads) thread.join();
 

@@ -1,0 +1,251 @@
+// Links planted where the library writes, copies, moves or removes its files,
+// each naming a victim outside the log folder. Every test runs in a fresh
+// process with PROGRAMDATA at a scratch folder of its own. Whatever happens
+// to the lines, the victim keeps its bytes, still exists, and its content
+// never shows up in a file the library made.
+#include "api/api_fixture.h"
+#include "platform/platform.h"
+
+#include <cstdio>
+#include <system_error>
+
+#ifndef _WIN32
+#include <sys/stat.h>  // mkfifo
+#endif
+
+namespace vzv::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+enum class Link { Symbolic, Hard };
+
+const std::string kVictimBytes = "victim: not the library's to touch\n";
+
+class PlantedLinkTest : public ApiTest {
+protected:
+    PlantedLinkTest() : m_outside("victim"), victim(m_outside.path() / "victim.dat") {
+        WriteBytes(victim, kVictimBytes);
+    }
+
+    // Plants a link of `kind` at `at` naming the victim; the caller skips
+    // when this system cannot make one.
+    bool Plant(Link kind, const fs::path& at) const {
+        fs::create_directories(at.parent_path());
+        std::error_code error;
+        if (kind == Link::Symbolic)
+            fs::create_symlink(victim, at, error);
+        else
+            fs::create_hard_link(victim, at, error);
+        // Some systems report success for links they never make.
+        return !error && (kind == Link::Symbolic ? fs::is_symlink(at) : fs::exists(at));
+    }
+
+    void ExpectVictimUntouched() const {
+        ASSERT_TRUE(fs::exists(victim)) << "the victim was removed";
+        EXPECT_EQ(ReadBytes(victim), kVictimBytes) << "the victim was written";
+        // No copy of it either: the library must not read through a link.
+        for (const auto& entry : fs::recursive_directory_iterator(root)) {
+            std::error_code error;
+            if (!entry.is_regular_file() || entry.is_symlink() ||
+                fs::equivalent(entry.path(), victim, error))
+                continue;
+            EXPECT_EQ(ReadBytes(entry.path()).find(kVictimBytes), std::string::npos)
+                << entry.path() << " holds the victim's content";
+        }
+    }
+
+    void LinkAtTheLogPath(Link kind);
+    void LinkAtTheRotatedName(Link kind);
+    void LinkAtTheStartupName(Link kind);
+    void LinkAsThePreviousFile(Link kind);
+
+private:
+    ScratchDir m_outside;
+
+protected:
+    const fs::path victim;
+};
+
+#define VZV_PLANT_OR_SKIP(kind, at)                                                    \
+    if (!Plant(kind, at))                                                              \
+    GTEST_SKIP() << (kind == Link::Symbolic ? "symbolic" : "hard")                     \
+                 << " links cannot be made here (wine before 10.20 has no symbolic links)"
+
+void PlantedLinkTest::LinkAtTheLogPath(Link kind) {
+    const fs::path log = root / "logs" / "app.log";
+    VZV_PLANT_OR_SKIP(kind, log);
+    Log::SetLogLevel(Log::LOGLEVEL_INFO);
+    Log::SetLogPath(Path("logs/app.log").c_str());
+    Log::Error("dropped: the log path is a link");
+    Log::Information("dropped too");
+    ExpectVictimUntouched();
+
+    // Logging goes on at the next plain path; the link is left alone.
+    Log::SetLogPath(Path("logs/other.log").c_str());
+    Log::Error("after");
+    EXPECT_EQ(LogLines(root / "logs" / "other.log"), Lines{"1:after"});
+    EXPECT_TRUE(fs::exists(fs::symlink_status(log)));
+    ExpectVictimUntouched();
+}
+
+void PlantedLinkTest::LinkAtTheRotatedName(Link kind) {
+    const fs::path log = root / "logs" / "app.log";
+    fs::create_directories(log.parent_path());
+    WriteBytes(log, "head");
+    fs::resize_file(log, 52428800 + 1);  // over the cap: the 51st line rotates
+    VZV_PLANT_OR_SKIP(kind, root / "logs" / "app.log_old");
+    Log::SetLogLevel(Log::LOGLEVEL_INFO);
+    Log::SetLogPath(Path("logs/app.log").c_str());
+    for (int i = 0; i < 60; ++i) Log::Information("line %d", i);
+    ExpectVictimUntouched();
+    // The rotated name keeps the link or takes the old file: either way a
+    // fresh file goes on.
+    const Lines lines = LogLines(log);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines.front(), "0:Runtime Log continue");
+    EXPECT_EQ(lines.back(), "2:line 59");
+}
+
+void PlantedLinkTest::LinkAtTheStartupName(Link kind) {
+    Log::Error("in P0");
+    ASSERT_EQ(DefaultLogs().size(), 1u);
+    const fs::path p0 = DefaultLogs()[0];
+    VZV_PLANT_OR_SKIP(kind, root / "one" / "app.startup.log");
+    Log::SetLogPath(Path("one/app.log").c_str());
+    Log::Error("in P1");
+    ExpectVictimUntouched();
+    // The copy was refused: nothing is lost, the previous file stays.
+    ASSERT_TRUE(fs::exists(p0));
+    EXPECT_EQ(LogLines(p0).front(), "1:in P0");
+}
+
+void PlantedLinkTest::LinkAsThePreviousFile(Link kind) {
+    Log::Error("in P0");
+    Log::SetLogPath(Path("one/app.log").c_str());  // P0 becomes one/app.startup.log
+    const fs::path startup = root / "one" / "app.startup.log";
+    ASSERT_EQ(LogLines(startup), Lines{"1:in P0"});
+    fs::remove(startup);
+    VZV_PLANT_OR_SKIP(kind, startup);
+    Log::SetLogPath(Path("two/app.log").c_str());
+    Log::Error("in P2");
+    ExpectVictimUntouched();
+    EXPECT_TRUE(fs::exists(fs::symlink_status(startup))) << "a link is not ours to remove";
+    EXPECT_FALSE(fs::exists(root / "two" / "app.startup.log"));
+    EXPECT_EQ(LogLines(root / "two" / "app.log"), Lines{"1:in P2"});
+}
+
+TEST_F(PlantedLinkTest, SymbolicLinkAtTheLogPath) { LinkAtTheLogPath(Link::Symbolic); }
+TEST_F(PlantedLinkTest, HardLinkAtTheLogPath) { LinkAtTheLogPath(Link::Hard); }
+TEST_F(PlantedLinkTest, SymbolicLinkAtTheRotatedName) { LinkAtTheRotatedName(Link::Symbolic); }
+TEST_F(PlantedLinkTest, HardLinkAtTheRotatedName) { LinkAtTheRotatedName(Link::Hard); }
+TEST_F(PlantedLinkTest, SymbolicLinkAtTheStartupName) { LinkAtTheStartupName(Link::Symbolic); }
+TEST_F(PlantedLinkTest, HardLinkAtTheStartupName) { LinkAtTheStartupName(Link::Hard); }
+TEST_F(PlantedLinkTest, SymbolicLinkAsThePreviousFile) { LinkAsThePreviousFile(Link::Symbolic); }
+TEST_F(PlantedLinkTest, HardLinkAsThePreviousFile) { LinkAsThePreviousFile(Link::Hard); }
+
+// Every guarded primitive, straight at a planted link: each refuses and
+// leaves the victim as it was.
+
+TEST_F(PlantedLinkTest, EveryFilePrimitiveRefusesALink) {
+    for (const Link kind : {Link::Symbolic, Link::Hard}) {
+        const fs::path link = root / (kind == Link::Symbolic ? "symbolic.log" : "hard.log");
+        if (!Plant(kind, link)) {
+            std::printf("[ skipped  ] %s links cannot be made here\n",
+                        kind == Link::Symbolic ? "symbolic" : "hard");
+            continue;
+        }
+        SCOPED_TRACE(link.string());
+        const std::u16string at = Utf16(link);
+        for (const std::uint32_t disposition : {platform::kOpenExisting, platform::kCreateAlways}) {
+            const platform::FileHandle file =
+                platform::OpenFile(at.c_str(), platform::kGenericWrite, platform::kFileShareRead,
+                                   disposition, platform::kFileAttributeNormal);
+            EXPECT_EQ(file, platform::kInvalidFile) << "disposition " << disposition;
+            if (file != platform::kInvalidFile) platform::CloseFile(file);
+        }
+        const fs::path plain = root / "plain.log";
+        WriteBytes(plain, "plain");
+        EXPECT_FALSE(platform::IsPlainFile(at.c_str()));
+        EXPECT_FALSE(platform::CreateEmptyFile(at.c_str()));
+        EXPECT_FALSE(platform::CopyFileContents(Utf16(plain).c_str(), at.c_str()));
+        EXPECT_FALSE(platform::CopyFileContents(at.c_str(), Utf16(root / "copy.log").c_str()));
+        EXPECT_FALSE(platform::RemoveFile(at.c_str()));
+        EXPECT_FALSE(platform::RenameFile(at.c_str(), Utf16(root / "moved.log").c_str()));
+        if (kind == Link::Symbolic) {
+            EXPECT_FALSE(platform::IsSameFile(at.c_str(), Utf16(victim).c_str()))
+                << "a link is compared as itself";
+        }
+        EXPECT_TRUE(fs::exists(fs::symlink_status(link)));
+        EXPECT_EQ(ReadBytes(plain), "plain");
+        ExpectVictimUntouched();
+    }
+}
+
+TEST_F(PlantedLinkTest, DanglingSymbolicLinkCreatesNothing) {
+    const fs::path missing = victim.parent_path() / "created-through-a-link.dat";
+    std::error_code error;
+    fs::create_symlink(missing, root / "app.log", error);
+    if (error || !fs::is_symlink(root / "app.log"))
+        GTEST_SKIP() << "symbolic links cannot be made here";
+    const std::u16string at = Utf16(root / "app.log");
+    EXPECT_FALSE(platform::CreateEmptyFile(at.c_str()));
+    EXPECT_EQ(platform::OpenFile(at.c_str(), platform::kGenericWrite, platform::kFileShareRead,
+                                 platform::kCreateAlways, platform::kFileAttributeNormal),
+              platform::kInvalidFile);
+    EXPECT_FALSE(platform::CopyFileContents(Utf16(victim).c_str(), at.c_str()));
+    EXPECT_FALSE(fs::exists(missing)) << "a file was created through the link";
+}
+
+// Only the last component is guarded: a linked folder above the log works.
+TEST_F(PlantedLinkTest, LinkedFolderAboveTheLogKeepsWorking) {
+    fs::create_directories(root / "real");
+    std::error_code error;
+    fs::create_directory_symlink(root / "real", root / "linked", error);
+    if (error || !fs::is_symlink(root / "linked"))
+        GTEST_SKIP() << "symbolic links cannot be made here";
+    Log::Error("in P0");
+    // The start-up log is copied in and later out again through the link.
+    Log::SetLogPath(Path("linked/app.log").c_str());
+    Log::Error("through the linked folder");
+    EXPECT_EQ(LogLines(root / "real" / "app.log"), Lines{"1:through the linked folder"});
+    EXPECT_EQ(LogLines(root / "real" / "app.startup.log"), Lines{"1:in P0"});
+    Log::SetLogPath(Path("elsewhere.log").c_str());
+    EXPECT_FALSE(fs::exists(root / "real" / "app.startup.log"));
+    EXPECT_EQ(LogLines(root / "elsewhere.startup.log"), Lines{"1:in P0"});
+    WriteBytes(root / "real" / "a.log", "a");
+    EXPECT_TRUE(platform::RenameFile(Utf16(root / "linked" / "a.log").c_str(),
+                                     Utf16(root / "linked" / "a.log_old").c_str()));
+    EXPECT_EQ(ReadBytes(root / "real" / "a.log_old"), "a");
+}
+
+#ifndef _WIN32
+// A FIFO at the log path must neither block the caller nor take lines.
+TEST_F(PlantedLinkTest, FifoAtTheLogPathIsRefusedAtOnce) {
+    ASSERT_EQ(::mkfifo((root / "app.log").c_str(), 0666), 0);
+    const std::u16string at = Utf16(root / "app.log");
+    EXPECT_EQ(platform::OpenFile(at.c_str(), platform::kGenericWrite, platform::kFileShareRead,
+                                 platform::kOpenExisting, platform::kFileAttributeNormal),
+              platform::kInvalidFile);
+    EXPECT_FALSE(platform::RemoveFile(at.c_str()));
+    Log::SetLogLevel(Log::LOGLEVEL_INFO);
+    Log::SetLogPath(Path("app.log").c_str());
+    Log::Error("dropped");
+    EXPECT_TRUE(fs::is_fifo(root / "app.log"));
+}
+#endif
+
+// New files are created readable by others and writable by the owner only.
+TEST_F(PlantedLinkTest, FreshFilesAreNotWritableByOthers) {
+    const std::u16string at = Utf16(root / "fresh.log");
+    ASSERT_TRUE(platform::CreateEmptyFile(at.c_str()));
+    EXPECT_TRUE(platform::IsPlainFile(at.c_str()));
+#ifndef _WIN32
+    const fs::perms perms = fs::status(root / "fresh.log").permissions();
+    EXPECT_EQ(perms & (fs::perms::group_write | fs::perms::others_write | fs::perms::owner_exec),
+              fs::perms::none);
+    EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
+#endif
+}
+
+}  // namespace
+}  // namespace vzv::test
