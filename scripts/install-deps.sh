@@ -3,7 +3,7 @@
 # touches apt only when something is missing.
 set -euo pipefail
 
-packages=(cmake make g++ clang lld llvm googletest libgtest-dev libbenchmark-dev libspdlog-dev
+packages=(cmake make g++ clang libclang-rt-14-dev lld llvm googletest libgtest-dev libbenchmark-dev libspdlog-dev
           g++-mingw-w64-x86-64-posix wine64 binutils-mingw-w64-x86-64)
 
 missing=()
