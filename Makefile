@@ -54,6 +54,9 @@ demo: linux windows
 	@echo
 	@echo "== Linux build"
 	cd build/linux && bin/demo
+	@echo
+	@echo "== The Linux demo's logs through the reader, merged in time order"
+	cd build/linux && bin/vuzavov-log --all demo-logs/app.log
 
 # Benchmarks: Release builds of their own, never part of make test.
 BENCH_DIR ?= build/bench
