@@ -130,8 +130,12 @@ void CLogWriter::Rotate() {
     // A full log that could not move aside must not be started afresh, which
     // would empty it (a reader that shares writing lets that open succeed):
     // start beside it, "app.log" becoming "app_.log".
-    if (!renamed && m_path.size() >= 5 && platform::PathExists(m_path.c_str()))
+    if (!renamed && m_path.size() >= 5 && platform::PathExists(m_path.c_str())) {
         m_path.insert(m_path.size() - 4, u"_");
+        // A file left there by an earlier fallback is continued by the next
+        // write, never started afresh over its lines.
+        if (platform::PathExists(m_path.c_str())) return;
+    }
     CreateFresh();
 }
 

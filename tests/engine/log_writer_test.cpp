@@ -145,5 +145,27 @@ TEST_F(LogWriterTest, FreshFileFallsBackBesideABlockedName) {
 #endif
 }
 
+TEST_F(LogWriterTest, FallbackContinuesAnEarlierFallbackFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the blocked name cannot be set up from outside the writer on Windows";
+#else
+    Prefill(file, kMaxLogFileSize + 1);
+    const fs::path beside = dir.path() / "app_.log";
+    test::WriteBytes(beside, "\xFF\xFE");
+    CLogWriter writer;
+    writer.SetPath(beside.u16string().c_str());
+    writer.Write(2, u"kept");
+    writer.SetPath(path.c_str());
+    writer.Write(2, u"opened");
+    fs::create_directories(dir.path() / "app.log_old" / "sub");  // the rename fails
+    g_writeCount = 50;
+    writer.Write(2, u"trigger");
+    writer.Close();
+    EXPECT_EQ(writer.Path(), dir / "app_.log");
+    EXPECT_EQ(test::LogLines(beside),
+              (std::vector<std::string>{"2:kept", "2:trigger"}));
+#endif
+}
+
 }  // namespace
 }  // namespace vzv
