@@ -70,8 +70,27 @@ bool CLogWriter::Ready(std::int32_t level) {
                      platform::kOpenExisting, platform::kFileAttributeNormal)) {
         // A file that already holds lines is continued, never overwritten.
         m_file->SeekToEnd();
+        EndTornLine();
     }
     return IsOpen();
+}
+
+void CLogWriter::EndTornLine() {
+    // A process killed inside a write can leave its last line cut short;
+    // without an end of its own it would swallow the next line written here.
+    const std::int64_t size = m_file->Size();
+    if (size <= 2) return;  // empty, or only the byte order mark
+    if (size % 2 != 0) {
+        // Half a code unit: complete it, so that the lines after stay aligned.
+        static constexpr char kHighByte = '\0';
+        m_file->Write(&kHighByte, 1);
+    }
+    // NULs at the end, as a crash can leave them, are skipped by readers and
+    // need no end.
+    char16_t last[2] = {};
+    if (platform::ReadFileTail(m_path.c_str(), last, sizeof last) && last[1] != 0 &&
+        (last[0] != kLineEnd[0] || last[1] != kLineEnd[1]))
+        m_file->Write(kLineEnd, sizeof last);
 }
 
 void CLogWriter::WriteNarrow(std::int32_t level, const char* text) {

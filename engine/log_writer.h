@@ -57,6 +57,8 @@ private:
     // Under the lock: rotates when due and opens the file; true when a line
     // of `level` is to be written now.
     bool Ready(std::int32_t level);
+    // Ends a line that a killed writer left without its line end.
+    void EndTornLine();
     void WriteLine(std::int32_t level, const char16_t* text);
     // The line buffer with room for a prefix, `textUnits` and the line end.
     char16_t* LineBuffer(std::size_t textUnits);

@@ -93,6 +93,9 @@ bool CreateEmptyFile(const char16_t* path) noexcept;
 // Copies every byte of plain file `from` into plain file `to` (created or
 // emptied after its check). True only when the whole content arrived.
 bool CopyFileContents(const char16_t* from, const char16_t* to) noexcept;
+// The last `size` bytes of plain file `path`, read while a writer may hold
+// it; false when the file is shorter or cannot be read.
+bool ReadFileTail(const char16_t* path, void* out, std::size_t size) noexcept;
 // Empty when it cannot be read.
 std::u16string CurrentDirectory();
 // False when the variable is not set.

@@ -149,6 +149,15 @@ bool CopyFileContents(const char16_t* from, const char16_t* to) noexcept {
     }
 }
 
+bool ReadFileTail(const char16_t* path, void* out, std::size_t size) noexcept {
+    const UniqueFd file(OpenNative(path, O_RDONLY));
+    struct stat status {};
+    if (file.get() < 0 || ::fstat(file.get(), &status) != 0) return false;
+    const auto length = static_cast<off_t>(size);
+    return status.st_size >= length &&
+           ::pread(file.get(), out, size, status.st_size - length) == static_cast<ssize_t>(size);
+}
+
 std::u16string CurrentDirectory() {
     const std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
     return cwd ? FromUtf8(cwd.get()) : std::u16string();

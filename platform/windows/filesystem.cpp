@@ -139,6 +139,19 @@ bool CopyFileContents(const char16_t* from, const char16_t* to) noexcept {
     }
 }
 
+bool ReadFileTail(const char16_t* path, void* out, std::size_t size) noexcept {
+    const UniqueHandle file = OpenPlain(path, GENERIC_READ, OPEN_EXISTING);
+    LARGE_INTEGER length{};
+    if (!Valid(file) || !::GetFileSizeEx(file.get(), &length) ||
+        length.QuadPart < static_cast<LONGLONG>(size))
+        return false;
+    LARGE_INTEGER start{};
+    start.QuadPart = length.QuadPart - static_cast<LONGLONG>(size);
+    DWORD got = 0;
+    return ::SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN) &&
+           ::ReadFile(file.get(), out, static_cast<DWORD>(size), &got, nullptr) && got == size;
+}
+
 std::u16string CurrentDirectory() {
     const std::unique_ptr<wchar_t, decltype(&std::free)> cwd(::_wgetcwd(nullptr, 0), &std::free);
     return cwd ? std::u16string(Utf16(cwd.get())) : std::u16string();

@@ -40,6 +40,24 @@ TEST_F(LogWriterTest, WritesOnlyIntoExistingFilesAndContinuesThem) {
     EXPECT_EQ(test::LogLines(file), (std::vector<std::string>{"1:first", "3:third", "2:reopened"}));
 }
 
+// A line cut short by a killed writer (even half a code unit) gets its end
+// before the next line, which stays whole and aligned.
+TEST_F(LogWriterTest, TornLastLineIsEndedBeforeContinuing) {
+    for (const std::string& torn : {std::string("c\0u\0t\0", 6), std::string("c\0u\0t", 5)}) {
+        test::WriteBytes(file, "\xFF\xFE" + torn);
+        CLogWriter writer;
+        writer.SetPath(path.c_str());
+        writer.Write(2, u"next");
+        writer.Close();
+        const std::string bytes = test::ReadBytes(file);
+        EXPECT_EQ(bytes.size() % 2, 0u);
+        const std::size_t end = bytes.find(std::string("\r\0\n\0", 4));
+        ASSERT_NE(end, std::string::npos);
+        test::WriteBytes(file, bytes.substr(end + 4));
+        EXPECT_EQ(test::LogLines(file), (std::vector<std::string>{"2:next"}));
+    }
+}
+
 TEST_F(LogWriterTest, NarrowTextIsUtf8) {
     CLogWriter writer;
     writer.SetPath(path.c_str());
@@ -86,16 +104,10 @@ TEST_F(LogWriterTest, LevelSwitchLines) {
                            }));
 }
 
-// Fills the log to `size` bytes without writing them one by one.
-void Prefill(const fs::path& file, std::uintmax_t size) {
-    test::WriteBytes(file, "head");
-    fs::resize_file(file, size);
-}
-
 TEST_F(LogWriterTest, RotatesAboveTheCapAtTheFiftiethLine) {
     // Each "x" line has the same length on this thread.
     const std::uintmax_t lineBytes = (FormatLinePrefix(2).size() + 3) * 2;
-    Prefill(file, kMaxLogFileSize - 50 * lineBytes);
+    test::Prefill(file, kMaxLogFileSize - 50 * lineBytes);
     test::WriteBytes(dir.path() / "app.log_old", "former generation");
     CLogWriter writer;
     writer.SetPath(path.c_str());
@@ -125,7 +137,7 @@ TEST_F(LogWriterTest, FreshFileFallsBackBesideABlockedName) {
     GTEST_SKIP() << "Windows keeps an open log from being renamed, so the blocked name "
                     "cannot be set up from outside the writer";
 #else
-    Prefill(file, kMaxLogFileSize + 1);
+    test::Prefill(file, kMaxLogFileSize + 2);
     CLogWriter writer;
     writer.SetPath(path.c_str());
     writer.Write(2, u"opened");
@@ -149,7 +161,7 @@ TEST_F(LogWriterTest, FallbackContinuesAnEarlierFallbackFile) {
 #ifdef _WIN32
     GTEST_SKIP() << "the blocked name cannot be set up from outside the writer on Windows";
 #else
-    Prefill(file, kMaxLogFileSize + 1);
+    test::Prefill(file, kMaxLogFileSize + 2);
     const fs::path beside = dir.path() / "app_.log";
     test::WriteBytes(beside, "\xFF\xFE");
     CLogWriter writer;

@@ -48,17 +48,23 @@ TEST_F(ReliabilityTest, KilledClientLeavesWholeContiguousLines) {
         reported[run] = Reported(output);
     }
 
+    // A kill inside a write may cut that one line short; the next process
+    // ends it, so it shows as a line whose text stops early.
     const LogScan scan = ScanLog(log);
-    EXPECT_LE(scan.broken, static_cast<std::size_t>(kKills));
+    std::size_t cut = scan.broken;
     std::map<std::pair<int, int>, std::vector<long>> logged;  // (run, thread) -> numbers
     for (const LogRecord& line : scan.lines) {
         int run = 0, thread = 0;
         long number = 0;
         if (line.level == 0) continue;
-        ASSERT_EQ(std::sscanf(line.text.c_str(), "r%d t%d n%ld", &run, &thread, &number), 3)
-            << line.text;
-        logged[{run, thread}].push_back(number);
+        char end[4] = {};
+        if (std::sscanf(line.text.c_str(), "r%d t%d n%ld %3s", &run, &thread, &number, end) == 4 &&
+            std::string(end) == "end")
+            logged[{run, thread}].push_back(number);
+        else
+            ++cut;
     }
+    EXPECT_LE(cut, static_cast<std::size_t>(kKills));
     std::size_t total = 0, confirmed = 0;
     for (const auto& [key, numbers] : logged) {
         for (std::size_t i = 0; i < numbers.size(); ++i)
@@ -74,8 +80,8 @@ TEST_F(ReliabilityTest, KilledClientLeavesWholeContiguousLines) {
             ++confirmed;
         }
     EXPECT_GT(confirmed, 0u);
-    std::printf("[ figures ] %d kills: %zu lines whole, %zu broken, %zu confirmed returned\n",
-                kKills, total, scan.broken, confirmed);
+    std::printf("[ figures ] %d kills: %zu lines whole, %zu cut short, %zu confirmed returned\n",
+                kKills, total, cut, confirmed);
 }
 
 }  // namespace

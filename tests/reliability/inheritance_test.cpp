@@ -7,7 +7,7 @@ namespace {
 
 TEST_F(ReliabilityTest, ChildProcessDoesNotInheritTheLog) {
     const fs::path log = root / "one" / "app.log";
-    Prefill(log, kCap + 1);
+    Prefill(log, kCap + 2);
     ASSERT_TRUE(SetLogFilePath(Wide(log).c_str()));
     Log::SetLogLevel(Log::LOGLEVEL_INFO);
     Log::Information("line 0");  // the file is open now
@@ -22,7 +22,7 @@ TEST_F(ReliabilityTest, ChildProcessDoesNotInheritTheLog) {
     Log::Information("moved");
     EXPECT_FALSE(fs::exists(log)) << "the move could not remove the previous file";
     EXPECT_EQ(Texts(root / "two" / "app.log"), std::vector<std::string>{"moved"});
-    std::vector<std::string> lines = Texts(root / "one" / "app.log_old", kCap + 1);
+    std::vector<std::string> lines = Texts(root / "one" / "app.log_old", kCap + 2);
     const std::vector<std::string> rest = Texts(root / "two" / "app.startup.log");
     lines.insert(lines.end(), rest.begin(), rest.end());
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(2 * kCheckEvery));

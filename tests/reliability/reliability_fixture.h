@@ -38,11 +38,6 @@ protected:
         return std::wstring(p.begin(), p.end());
     }
     // A file of `size` zero bytes, so that the next lines reach the cap.
-    static void Prefill(const fs::path& path, std::uintmax_t size) {
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary).put('\0');
-        fs::resize_file(path, size);
-    }
     // The texts of the whole lines, without the library's own (level 0).
     static std::vector<std::string> Texts(const fs::path& path, std::uintmax_t from = 0) {
         std::vector<std::string> texts;

@@ -88,9 +88,7 @@ void PlantedLinkTest::LinkAtTheLogPath(Link kind) {
 
 void PlantedLinkTest::LinkAtTheRotatedName(Link kind) {
     const fs::path log = root / "logs" / "app.log";
-    fs::create_directories(log.parent_path());
-    WriteBytes(log, "head");
-    fs::resize_file(log, 52428800 + 1);  // over the cap: the 51st line rotates
+    Prefill(log, 52428800 + 2);  // over the cap: the 51st line rotates
     VZV_PLANT_OR_SKIP(kind, root / "logs" / "app.log_old");
     Log::SetLogLevel(Log::LOGLEVEL_INFO);
     Log::SetLogPath(Path("logs/app.log").c_str());

@@ -29,6 +29,12 @@ std::u16string ScratchDir::operator/(const std::string& relative) const {
 
 std::u16string Utf16(const fs::path& path) { return path.u16string(); }
 
+void Prefill(const fs::path& path, std::uintmax_t size) {
+    fs::create_directories(path.parent_path());
+    WriteBytes(path, "");
+    fs::resize_file(path, size);
+}
+
 std::string ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return {};

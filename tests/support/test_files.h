@@ -29,6 +29,9 @@ private:
 std::u16string Utf16(const std::filesystem::path& path);
 std::string ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+// A log of `size` bytes without writing them one by one: zeros, which
+// readers skip.
+void Prefill(const std::filesystem::path& path, std::uintmax_t size);
 // The file's UTF-16LE content, without a byte order mark.
 std::u16string ReadUtf16(const std::filesystem::path& path);
 // The lines of a log file as "<level>:<text>" (text in UTF-8), each checked

@@ -34,7 +34,7 @@ int LogNumbered(const std::string& path, long count, const std::string& tag) {
     std::mutex out;
     const auto work = [&](int thread) {
         for (long i = 0; i < count && Clock::now() < g_deadline; ++i) {
-            Log::Information("%s t%d n%ld", tag.c_str(), thread, i);
+            Log::Information("%s t%d n%ld end", tag.c_str(), thread, i);
             const std::lock_guard<std::mutex> lock(out);
             std::printf("%d %ld\n", thread, i);
             std::fflush(stdout);
