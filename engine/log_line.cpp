@@ -2,6 +2,9 @@
 
 #include "platform/platform.h"
 
+#include <cstring>
+#include <iterator>
+
 namespace vzv {
 
 namespace {
@@ -73,14 +76,23 @@ bool SameSecond(const platform::LocalTime& a, const platform::LocalTime& b) noex
 
 char16_t* CLinePrefix::Put(char16_t* out, int level) noexcept {
     const platform::LocalTime now = platform::LocalTimeNow();
-    out = PutThread(out, platform::CurrentThreadId());
-    if (!m_valid || !SameSecond(now, m_time)) {
-        m_length = static_cast<std::size_t>(PutSecond(m_text, now) - m_text);
+    const std::uint32_t threadId = platform::CurrentThreadId();
+    if (!m_valid || threadId != m_threadId || !SameSecond(now, m_time)) {
+        m_length = static_cast<std::size_t>(PutSecond(PutThread(m_text, threadId), now) - m_text);
+        m_threadId = threadId;
         m_time = now;
         m_valid = true;
     }
-    for (std::size_t i = 0; i < m_length; ++i) out[i] = m_text[i];
-    return PutRest(out + m_length, level, now);
+    std::memcpy(out, m_text, m_length * sizeof(char16_t));
+    out += m_length;
+    if (level < 0 || level > 9) return PutRest(out, level, now);
+    // The usual case without the general number code.
+    const unsigned ms = now.millisecond;
+    const char16_t rest[] = {u'.', static_cast<char16_t>(u'0' + ms / 100 % 10),
+                             static_cast<char16_t>(u'0' + ms / 10 % 10), static_cast<char16_t>(u'0' + ms % 10),
+                             u' ', u'|', static_cast<char16_t>(u'0' + level), u'|', u' '};
+    std::memcpy(out, rest, sizeof rest);
+    return out + std::size(rest);
 }
 
 std::u16string FormatLinePrefix(int level, std::uint32_t threadId,

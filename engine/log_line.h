@@ -15,8 +15,8 @@ inline constexpr const char16_t* kLineEnd = u"\r\n";
 inline constexpr std::size_t kMaxPrefixUnits = 64;
 
 // Writes prefixes for the calling thread and the current local time,
-// keeping the date and time text of the last second it saw, so that most
-// lines format only the milliseconds. Not thread-safe: the writer keeps one
+// keeping the thread, date and time text of the last line, so that most
+// lines format only the milliseconds and the level. Not thread-safe: the writer keeps one
 // and uses it under its lock.
 class CLinePrefix {
 public:
@@ -25,9 +25,10 @@ public:
 
 private:
     platform::LocalTime m_time{};  // the second m_text shows
+    std::uint32_t m_threadId = 0;  // the thread m_text shows
     bool m_valid = false;
     std::size_t m_length = 0;
-    char16_t m_text[32] = {};  // "yy.mm.dd hh:mm:ss"
+    char16_t m_text[48] = {};  // "<thread> | yy.mm.dd hh:mm:ss"
 };
 
 // The prefix for the calling thread and the current local time.

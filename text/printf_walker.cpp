@@ -58,8 +58,24 @@ bool Fits(char conv, Size size) noexcept {
 }
 
 // Reads the conversion after a '%'; null when it is invalid.
+// The letters that are whole conversions on their own, "%d" or "%s": most
+// conversions in log formats, taken without the full parse.
+bool IsBareConversion(std::uint32_t c) noexcept {
+    switch (c) {
+    case 'd': case 'i': case 'o': case 'u': case 'x': case 'X': case 'c': case 'C': case 's':
+    case 'S': case 'e': case 'E': case 'f': case 'g': case 'G': case 'a': case 'A': case 'p':
+        return true;
+    default:
+        return false;
+    }
+}
+
 template <class Ch>
 const Ch* ParseSpec(const Ch* p, Spec& s) noexcept {
+    if (IsBareConversion(Code(*p))) {
+        s.conv = static_cast<char>(*p);
+        return p + 1;
+    }
     const Ch* const start = p;
     for (;; ++p) {
         if (*p == '-') s.left = true;
@@ -114,11 +130,23 @@ const Ch* ParseSpec(const Ch* p, Spec& s) noexcept {
     return Fits(s.conv, s.size) ? p + 1 : nullptr;
 }
 
+// The next '%' or the terminating NUL: the C library's scan (vectorised)
+// for narrow text, a plain loop for wide.
+inline const char* FindPercent(const char* p) noexcept {
+    const char* found = std::strchr(p, '%');
+    return found != nullptr ? found : p + std::strlen(p);
+}
+inline const wchar_t* FindPercent(const wchar_t* p) noexcept {
+    while (*p != 0 && *p != L'%') ++p;
+    return p;
+}
+
 template <class Ch>
 FormatKind ClassifyText(const Ch* format) noexcept {
     FormatKind kind = FormatKind::Classic;
-    for (const Ch* p = format; p != nullptr && *p != 0;) {
-        if (*p++ != '%') continue;
+    if (format == nullptr) return kind;
+    for (const Ch* p = FindPercent(format); *p != 0; p = FindPercent(p)) {
+        ++p;
         Spec s;
         p = ParseSpec(p, s);
         if (p == nullptr) return FormatKind::Invalid;
@@ -138,8 +166,18 @@ public:
         if (pos_ < limit_) out_[pos_++] = unit;
     }
     void Put(const char* ascii, std::size_t n) noexcept {
-        for (std::size_t i = 0; i < n && pos_ < limit_; ++i)
-            out_[pos_++] = static_cast<Out>(static_cast<unsigned char>(ascii[i]));
+        if constexpr (std::is_same_v<Out, char>) {
+            PutUnits(ascii, n);
+        } else {
+            for (std::size_t i = 0; i < n && pos_ < limit_; ++i)
+                out_[pos_++] = static_cast<Out>(static_cast<unsigned char>(ascii[i]));
+        }
+    }
+    // Units of the output width, copied as they are.
+    void PutUnits(const Out* units, std::size_t n) noexcept {
+        if (n > limit_ - pos_) n = limit_ - pos_;
+        std::memcpy(out_ + pos_, units, n * sizeof(Out));
+        pos_ += n;
     }
     void Fill(char c, std::size_t n) noexcept {
         for (; n > 0 && pos_ < limit_; --n) out_[pos_++] = static_cast<Out>(c);
@@ -270,6 +308,18 @@ bool Next(const wchar_t*& p, Units<char16_t>& u) noexcept {
 template <class Out, class Src>
 std::size_t EmitText(Sink<Out>* sink, const Src* text, std::size_t limit) noexcept {
     std::size_t n = 0;
+    if constexpr (std::is_same_v<Out, Src>) {
+        if constexpr (std::is_same_v<Out, char>) {  // bytes pass unchanged
+            if (limit == SIZE_MAX) {
+                n = std::strlen(text);
+            } else {
+                const void* const nul = std::memchr(text, 0, limit);
+                n = nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : limit;
+            }
+            if (sink != nullptr) sink->PutUnits(text, n);
+            return n;
+        }
+    }
     Units<Out> u;
     while (n < limit && Next(text, u)) {
         const auto size = static_cast<std::size_t>(u.n);
@@ -510,6 +560,57 @@ void FormatSpecial(Sink<Out>& sink, const Spec& s, F x) noexcept {
     });
 }
 
+// %f of a double, exactly, without the C library, for the values log lines
+// mostly carry: the magnitude times 10^precision rounded to an integer below
+// 2^64. The value is m * 2^e, so that integer is m * 10^precision / 2^-e,
+// exact in 128 bits; the remainder decides the rounding, a tie going away from
+// zero. Writes the digits with the point into `out` (room for 22 + 1 + 17);
+// false when the value is outside that range.
+constexpr int kMaxFixedPrecision = 17;
+
+bool FixedDigits(double magnitude, int precision, bool point, char* out, std::size_t& length) noexcept {
+    if (precision < 0 || precision > kMaxFixedPrecision) return false;
+    std::uint64_t bits;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    if (biased != 0) mantissa |= std::uint64_t{1} << 52;
+    const int exponent = (biased != 0 ? biased : 1) - 1075;
+
+    std::uint64_t scale = 1;
+    for (int i = 0; i < precision; ++i) scale *= 10;
+    using Wide = unsigned __int128;
+    Wide scaled;
+    if (exponent >= 0) {
+        if (exponent > 11) return false;  // at least 2^63 before the point
+        scaled = static_cast<Wide>(mantissa << exponent) * scale;
+    } else if (-exponent >= 128) {
+        scaled = 0;  // below 2^-75 even scaled: rounds to zero, never a tie
+    } else {
+        const int shift = -exponent;
+        const Wide product = static_cast<Wide>(mantissa) * scale;
+        scaled = product >> shift;
+        const Wide rest = product - (scaled << shift);
+        if (rest >= (static_cast<Wide>(1) << (shift - 1))) ++scaled;
+    }
+    if ((scaled >> 64) != 0) return false;
+
+    char digits[24];
+    char* const end = digits + sizeof digits;
+    char* first = end;
+    for (auto value = static_cast<std::uint64_t>(scaled); value != 0; value /= 10)
+        *--first = static_cast<char>('0' + value % 10);
+    // At least one digit before the point.
+    while (end - first < precision + 1) *--first = '0';
+    const auto whole = static_cast<std::size_t>(end - first - precision);
+    std::memcpy(out, first, whole);
+    length = whole;
+    if (precision > 0 || point) out[length++] = '.';
+    std::memcpy(out + length, first + whole, static_cast<std::size_t>(precision));
+    length += static_cast<std::size_t>(precision);
+    return true;
+}
+
 // Finite values go to the C library piecewise: sign, '#', precision and the
 // conversion; the width, the 0 flag and msvcrt's three-digit exponent are
 // applied here.
@@ -522,6 +623,16 @@ void FormatFloat(Sink<Out>& sink, const Spec& s, F x) noexcept {
     const char conv = s.conv;
     const bool hex = conv == 'a' || conv == 'A';
     constexpr bool kLong = std::is_same_v<F, long double>;
+    if constexpr (!kLong) {
+        char fixed[48];
+        std::size_t length = 0;
+        if (conv == 'f' && FixedDigits(std::fabs(x), s.precision < 0 ? 6 : s.precision, s.alt, fixed, length)) {
+            const char sign = std::signbit(x) ? '-' : s.plus ? '+' : s.space ? ' ' : 0;
+            EmitField(sink, s, &sign, sign != 0 ? 1 : 0, 0, s.zero, length,
+                      [&] { sink.Put(fixed, length); });
+            return;
+        }
+    }
     // msvcrt prints every hex digit of a double; a long double gets its own
     // exact length from the C library.
     int precision = s.precision >= 0 ? s.precision : hex ? (kLong ? -1 : 13) : 6;
@@ -674,6 +785,27 @@ std::size_t CopyText(Out* out, std::size_t count, const Ch* format) noexcept {
     return sink.Finish();
 }
 
+// The format's own text up to the next conversion.
+template <class Out, class Ch>
+const Ch* CopyLiteral(Sink<Out>& sink, const Ch* p) noexcept {
+    if constexpr (std::is_same_v<Out, Ch>) {
+        const Ch* const end = FindPercent(p);
+        sink.PutUnits(p, static_cast<std::size_t>(end - p));
+        return end;
+    } else {
+        Units<Out> u;
+        while (*p != 0 && *p != '%' && !sink.Full()) {
+            if (Code(*p) < 0x80) {  // ASCII is the same unit in every width
+                sink.Put(static_cast<Out>(*p++));
+                continue;
+            }
+            Next(p, u);
+            for (int i = 0; i < u.n; ++i) sink.Put(u.u[i]);
+        }
+        return p;
+    }
+}
+
 template <class Out, class Ch>
 std::size_t Walk(Out* out, std::size_t count, const Ch* format, std::va_list args) noexcept {
     if (out == nullptr || count == 0) return 0;
@@ -682,11 +814,9 @@ std::size_t Walk(Out* out, std::size_t count, const Ch* format, std::va_list arg
     if (format == nullptr) return sink.Finish();
     Args a;
     va_copy(a.ap, args);
-    Units<Out> u;
     for (const Ch* p = format; *p != 0 && !sink.Full();) {
         if (*p != '%') {
-            Next(p, u);
-            for (int i = 0; i < u.n; ++i) sink.Put(u.u[i]);
+            p = CopyLiteral(sink, p);
             continue;
         }
         Spec s;

@@ -5,6 +5,10 @@
 #include <cstddef>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vzv {
 
 const std::uint8_t kTrailingBytesForUTF8[256] = {
@@ -168,7 +172,19 @@ std::size_t Utf8ToWideReported(const char* text, std::size_t length, char16_t* o
     const unsigned char* const end = source + length;
     char16_t* target = out;
     // Most log text is ASCII, which needs no checks beyond its top bits:
-    // eight bytes at a time, then one at a time up to the first other byte.
+    // sixteen or eight bytes at a time, then one at a time up to the first
+    // other byte.
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    while (end - source >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
+        if (_mm_movemask_epi8(bytes) != 0) break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 8), _mm_unpackhi_epi8(bytes, zero));
+        source += 16;
+        target += 16;
+    }
+#endif
     constexpr std::uint64_t kTopBits = 0x8080808080808080u;
     std::uint64_t word;
     while (end - source >= 8 && (std::memcpy(&word, source, 8), (word & kTopBits) == 0)) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <thread>
 
 namespace vzv {
 namespace {
@@ -29,6 +30,29 @@ TEST(LogLine, PrefixCarriesThisThreadAndNow) {
     const platform::LocalTime now = platform::LocalTimeNow();
     EXPECT_EQ(std::stoi(m[2]), now.year % 100);
     EXPECT_EQ(std::stoi(m[3]), now.month);
+}
+
+// The kept prefix text follows the thread that asks and the level given.
+TEST(LogLine, KeptPrefixFollowsThreadAndLevel) {
+    CLinePrefix prefix;
+    // "<thread>:<level>" of a prefix from `prefix`.
+    const auto put = [&prefix](int level) {
+        char16_t buffer[kMaxPrefixUnits];
+        const std::string text = test::Narrow(std::u16string(buffer, prefix.Put(buffer, level)));
+        static const std::regex shape(R"( *(\d+) \| \d\d\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d{3} \|(-?\d+)\| )");
+        std::smatch m;
+        return std::regex_match(text, m, shape) ? m[1].str() + ":" + m[2].str() : text;
+    };
+    const std::string me = std::to_string(platform::CurrentThreadId());
+    for (int level : {2, 5, -1, 0, 12}) {
+        std::string other, otherId;
+        std::thread([&] {
+            other = put(level);
+            otherId = std::to_string(platform::CurrentThreadId());
+        }).join();
+        EXPECT_EQ(other, otherId + ":" + std::to_string(level));
+        EXPECT_EQ(put(level), me + ":" + std::to_string(level));
+    }
 }
 
 TEST(LogLine, BytesOnDisk) {

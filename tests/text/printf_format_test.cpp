@@ -5,9 +5,12 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <list>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -247,6 +250,33 @@ TEST(PrintfFormat, WalkerMatchesTheRuntime) {
 TEST(PrintfFormat, WalkerKeepsDocumentedRules) {
     EXPECT_EQ(CallNarrow(&printf_walker::WalkNarrow, 64, "%08.3d|%.4p|%#.0o|%.0p", 42, kPtr, 0, kPtr),
               "     042|0000000000001234|0|0000000000001234");
+}
+
+// %f is exact: the C library's digits for random doubles of every size and
+// precision, the walker's own conversion and its fallback alike. Exact ties
+// (the lowest set bit at 2^-(precision+1)) are left to the table, which
+// rounds them away from zero where the C library rounds to even.
+TEST(PrintfFormat, FixedPointIsExact) {
+    std::mt19937_64 random(20261205);
+    for (int i = 0; i < 20000; ++i) {
+        const int precision = static_cast<int>(random() % 21);
+        double x;
+        if (i % 2 == 0) {
+            const std::uint64_t bits = (random() >> 12) | ((933 + random() % 160) << 52);
+            std::memcpy(&x, &bits, sizeof x);
+        } else {  // decimal-looking values, as log lines carry
+            x = static_cast<double>(random() % 100000000) / std::pow(10.0, random() % 9);
+        }
+        if (random() % 2 != 0) x = -x;
+        int lowest = 0;
+        const double fraction = std::frexp(x, &lowest);
+        for (auto m = static_cast<std::int64_t>(std::ldexp(fraction, 53)); m != 0 && m % 2 == 0; m /= 2) ++lowest;
+        if (x != 0 && lowest - 53 == -(precision + 1)) continue;
+        char expected[512];
+        std::snprintf(expected, sizeof expected, "%.*f", precision, x);
+        SCOPED_TRACE(expected);
+        EXPECT_EQ(CallNarrow(&printf_walker::WalkNarrow, 512, "%.*f", precision, x), expected);
+    }
 }
 
 // Cut at exactly count - 1 units, at the sizes the logging calls use.

@@ -184,6 +184,24 @@ TEST(Utf8, WellFormedText) {
     EXPECT_FALSE(failed);
 }
 
+// The in-place conversion the writer uses agrees with the checked one
+// wherever its ASCII runs end.
+TEST(Utf8, InPlaceConversionAgrees) {
+    const std::string ascii = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJ";
+    for (std::size_t run = 0; run <= ascii.size(); ++run) {
+        for (const std::string tail : {"", "\xC3\xA9!", "\xF0\x9F\x98\x80", "\xC3", "\x80z"}) {
+            const std::string text = ascii.substr(0, run) + tail + ascii.substr(run);
+            bool failed = false;
+            const std::u16string expected = Utf8ToWide(text, &failed);
+            std::u16string out(text.size() + 1, u'#');
+            testing::internal::CaptureStdout();
+            const std::size_t n = Utf8ToWideReported(text.c_str(), text.size(), out.data());
+            EXPECT_EQ(testing::internal::GetCapturedStdout().empty(), !failed);
+            EXPECT_TRUE(out.substr(0, n) == expected) << text;
+        }
+    }
+}
+
 TEST(Utf8, IllFormedTextFailsWhollyAndIsReported) {
     std::vector<std::string> all = {"\xC0\xAF", "\xE0\x80\x80", "x\xED\xA0\x80", "\xF4\x90\x80\x80",
                                     "\x80", "caf\xE9 au lait", "abc\xC3"};
