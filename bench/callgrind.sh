@@ -16,9 +16,9 @@ instructions() {  # kind count
     rm -f "$scratch"/*.log "$scratch"/*.log_old "$scratch/out"
 }
 
-printf '%-10s %s\n' "call" "instructions per call"
-for kind in narrow wide disabled peer; do
+printf '%-16s %s\n' "call" "instructions per call"
+for kind in narrow wide verbose_1000 disabled disabled_scope peer; do
     a=$(instructions "$kind" "$low")
     b=$(instructions "$kind" "$high")
-    printf '%-10s %d\n' "$kind" $(( (b - a) / (high - low) ))
+    printf '%-16s %d\n' "$kind" $(( (b - a) / (high - low) ))
 done

@@ -39,9 +39,19 @@ int main(int argc, char** argv) {
     // The first line sizes the buffers outside the counted difference.
     Log::Information("request %d from %s took %.3f ms", 42, "10.0.0.1", 12.345);
     const bool narrow = kind == "narrow", disabled = kind == "disabled", wide = kind == "wide";
-    if (!narrow && !disabled && !wide) return 2;
+    const bool verbose = kind == "verbose_1000", scope = kind == "disabled_scope";
+    if (!narrow && !disabled && !wide && !verbose && !scope) return 2;
+    if (verbose) Log::SetLogLevel(Log::LOGLEVEL_VERBOSE);
+    if (scope) Log::SetLogLevel(Log::LOGLEVEL_ERROR);
+    std::string text;
+    while (text.size() < 1000) text += "lorem ipsum dolor sit amet ";
+    text.resize(1000);
     for (long i = 0; i < count; ++i) {
-        if (narrow) {
+        if (verbose) {
+            Log::Verbose(text.c_str());
+        } else if (scope) {
+            Log::LogCppCall call("handle request %d", 42);
+        } else if (narrow) {
             Log::Information("request %d from %s took %.3f ms", 42, "10.0.0.1", 12.345);
         } else if (disabled) {
             Log::Debug("request %d from %s took %.3f ms", 42, "10.0.0.1", 12.345);

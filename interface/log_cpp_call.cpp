@@ -21,7 +21,7 @@ constexpr std::size_t kLongestLine = kTraceBuffer - 1;  // as Information keeps
 
 // As VuzavovEro::GetLogLevel(), without the exported call: a scope traced
 // while the level is lower should cost next to nothing.
-bool Tracing() { return CLogFacade::Instance().GetLogLevel() >= VuzavovEro::LOGLEVEL_INFO; }
+inline bool Tracing() { return CLogFacade::Instance().GetLogLevel() >= VuzavovEro::LOGLEVEL_INFO; }
 
 std::int64_t SteadyNanoseconds() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -43,7 +43,14 @@ LogCppCallAccess::LogCppCall* LogCppCallAccess::Construct(void* memory) noexcept
 }
 
 void LogCppCallAccess::StartNarrow(LogCppCall& call, const char* format, std::va_list args) {
-    if (!Tracing()) return;
+    if (Tracing()) Start(call, format, args);
+}
+
+void LogCppCallAccess::StartWide(LogCppCall& call, const wchar_t* format, std::va_list args) {
+    if (Tracing()) Start(call, format, args);
+}
+
+void LogCppCallAccess::Start(LogCppCall& call, const char* format, std::va_list args) {
     char buffer[kTraceBuffer];
     FormatNarrow(buffer, kTraceBuffer, format, args);
     call.m_sText = buffer;
@@ -52,8 +59,7 @@ void LogCppCallAccess::StartNarrow(LogCppCall& call, const char* format, std::va
     call.m_tStart = SteadyNanoseconds();
 }
 
-void LogCppCallAccess::StartWide(LogCppCall& call, const wchar_t* format, std::va_list args) {
-    if (!Tracing()) return;
+void LogCppCallAccess::Start(LogCppCall& call, const wchar_t* format, std::va_list args) {
     char16_t buffer[kTraceBuffer];
     FormatWide(buffer, kTraceBuffer, format, args);
     call.m_wsText = ToWide(buffer);
@@ -73,37 +79,46 @@ using vzv::LogCppCallAccess;
 // the steady clock never reads zero once a start line has been logged.
 VuzavovEro::LogCppCall::LogCppCall() noexcept : m_bWide(false), m_tStart(0) {}
 
-#define VZV_TRACE_CONSTRUCTOR(FormatType, Start) \
+// The level is checked first: an idle scope formats nothing.
+#define VZV_TRACE_CONSTRUCTOR(FormatType)                                        \
     VuzavovEro::LogCppCall::LogCppCall(FormatType format, ...) : LogCppCall() { \
+        if (!vzv::Tracing()) return;                                             \
         std::va_list args;                                                       \
         va_start(args, format);                                                  \
         LogCppCallAccess::Start(*this, format, args);                            \
         va_end(args);                                                            \
     }
-VZV_TRACE_CONSTRUCTOR(char*, StartNarrow)
-VZV_TRACE_CONSTRUCTOR(const char*, StartNarrow)
-VZV_TRACE_CONSTRUCTOR(wchar_t*, StartWide)
-VZV_TRACE_CONSTRUCTOR(const wchar_t*, StartWide)
+VZV_TRACE_CONSTRUCTOR(char*)
+VZV_TRACE_CONSTRUCTOR(const char*)
+VZV_TRACE_CONSTRUCTOR(wchar_t*)
+VZV_TRACE_CONSTRUCTOR(const wchar_t*)
 #undef VZV_TRACE_CONSTRUCTOR
 
 VuzavovEro::LogCppCall::~LogCppCall() {
     // An idle object has no start line to close, whatever the level is now.
-    if (m_tStart == 0) return;
+    if (m_tStart != 0) LogCppCallAccess::End(*this);
+}
+
+}  // namespace Service
+}  // namespace Brivant
+
+namespace vzv {
+
+void LogCppCallAccess::End(LogCppCall& call) noexcept {
     try {
-        if (!vzv::Tracing()) return;
+        if (!Tracing()) return;
         // Integer division truncates toward zero: 1,999,999 ns is 1 ms.
-        const std::int64_t elapsedMs = (vzv::SteadyNanoseconds() - m_tStart) / 1000000;
+        const std::int64_t elapsedMs = (SteadyNanoseconds() - call.m_tStart) / 1000000;
         const std::string number = std::to_string(elapsedMs);
-        if (m_bWide) {
-            vzv::LogLine(u"<-- " + vzv::ToUtf16(m_wsText.c_str()) + u" -- ended (" +
-                         std::u16string(number.begin(), number.end()) + u"ms)");
+        if (call.m_bWide) {
+            LogLine(u"<-- " + ToUtf16(call.m_wsText.c_str()) + u" -- ended (" +
+                    std::u16string(number.begin(), number.end()) + u"ms)");
         } else {
-            vzv::LogLine("<-- " + m_sText + " -- ended (" + number + "ms)");
+            LogLine("<-- " + call.m_sText + " -- ended (" + number + "ms)");
         }
     } catch (...) {
         // A scope's end must not throw; the end line is lost instead.
     }
 }
 
-}  // namespace Service
-}  // namespace Brivant
+}  // namespace vzv

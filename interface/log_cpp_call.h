@@ -18,6 +18,11 @@ struct LogCppCallAccess {
     // more detailed.
     static void StartNarrow(LogCppCall& call, const char* format, std::va_list args);
     static void StartWide(LogCppCall& call, const wchar_t* format, std::va_list args);
+    // The same once the level has been checked.
+    static void Start(LogCppCall& call, const char* format, std::va_list args);
+    static void Start(LogCppCall& call, const wchar_t* format, std::va_list args);
+    // Logs the end line of an armed `call`.
+    static void End(LogCppCall& call) noexcept;
 };
 
 }  // namespace vzv

@@ -5,8 +5,11 @@
 
 namespace vzv {
 
-CLogFacade& CLogFacade::Instance() {
+std::atomic<CLogFacade*> CLogFacade::s_instance{nullptr};
+
+CLogFacade& CLogFacade::Create() {
     static CLogFacade facade;
+    s_instance.store(&facade, std::memory_order_release);
     return facade;
 }
 

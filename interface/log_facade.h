@@ -4,6 +4,7 @@
 
 #include "config/log_config.h"
 
+#include <atomic>
 #include <cstdint>
 
 namespace vzv {
@@ -12,8 +13,12 @@ class CLogFacade {
 public:
     // Created on first use, thread-safely: the expert-mode check runs, then
     // the configured path and level go to the engine. A creation that throws
-    // is retried by the next call.
-    static CLogFacade& Instance();
+    // is retried by the next call. Inline: every call asks for it, and after
+    // the first it is one load.
+    static CLogFacade& Instance() {
+        CLogFacade* const facade = s_instance.load(std::memory_order_acquire);
+        return facade != nullptr ? *facade : Create();
+    }
     CLogFacade(const CLogFacade&) = delete;
     CLogFacade& operator=(const CLogFacade&) = delete;
 
@@ -35,6 +40,9 @@ public:
 private:
     CLogFacade();
     ~CLogFacade() = default;
+    static CLogFacade& Create();
+
+    static std::atomic<CLogFacade*> s_instance;
 };
 
 }  // namespace vzv
