@@ -74,9 +74,8 @@ bool SameSecond(const platform::LocalTime& a, const platform::LocalTime& b) noex
 
 }  // namespace
 
-char16_t* CLinePrefix::Put(char16_t* out, int level) noexcept {
+char16_t* CLinePrefix::Put(char16_t* out, int level, std::uint32_t threadId) noexcept {
     const platform::LocalTime now = platform::LocalTimeNow();
-    const std::uint32_t threadId = platform::CurrentThreadId();
     if (!m_valid || threadId != m_threadId || !SameSecond(now, m_time)) {
         m_length = static_cast<std::size_t>(PutSecond(PutThread(m_text, threadId), now) - m_text);
         m_threadId = threadId;

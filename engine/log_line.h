@@ -21,7 +21,7 @@ inline constexpr std::size_t kMaxPrefixUnits = 64;
 class CLinePrefix {
 public:
     // Writes at `out` (room for kMaxPrefixUnits) and returns the end.
-    char16_t* Put(char16_t* out, int level) noexcept;
+    char16_t* Put(char16_t* out, int level, std::uint32_t threadId) noexcept;
 
 private:
     platform::LocalTime m_time{};  // the second m_text shows

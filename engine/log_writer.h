@@ -54,16 +54,27 @@ public:
     const std::u16string& Path() const noexcept { return m_path; }
 
 private:
+    struct PendingLine;
+
+    // Writes `line` under the lock. A caller that finds the lock taken hands
+    // its line to the thread holding it, which writes it with its own in one
+    // call, and returns once it is written.
+    void Submit(PendingLine& line);
+    // Under the lock: `own` (may be null) and, unless the hold is nested, the
+    // lines handed over, in one write call; then releases their callers.
+    void WriteLines(PendingLine* own);
+    // The lines handed over so far, oldest first.
+    PendingLine* TakePending() noexcept;
     // Under the lock: rotates when due and opens the file; true when a line
     // of `level` is to be written now.
     bool Ready(std::int32_t level);
     // Ends a line that a killed writer left without its line end.
     void EndTornLine();
     void WriteLine(std::int32_t level, const char16_t* text);
-    // The line buffer with room for a prefix, `textUnits` and the line end.
-    char16_t* LineBuffer(std::size_t textUnits);
-    // Ends the line built in LineBuffer() at `end` and writes it in one call.
-    void WriteBuiltLine(char16_t* end);
+    // The line buffer with room for `units` code units.
+    char16_t* LineBuffer(std::size_t units);
+    // Writes the lines built in LineBuffer() up to `end` in one call.
+    void WriteBuilt(const char16_t* end);
     void Rotate();
     bool CreateFresh();
 
@@ -77,6 +88,8 @@ private:
     std::unique_ptr<char16_t[]> m_line;
     std::size_t m_lineCapacity = 0;
     CLinePrefix m_prefix;
+    // Lines handed over by callers waiting for the lock, newest first.
+    std::atomic<PendingLine*> m_pending{nullptr};
 };
 
 }  // namespace vzv

@@ -16,21 +16,21 @@ pthread_mutex_t* Native(MutexHandle mutex) noexcept { return static_cast<pthread
 // logging at once lose no throughput to futex calls.
 constexpr int kSpinTries = 256;
 
-inline void CpuRelax() noexcept {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-}
-
 int LockSpinningFirst(pthread_mutex_t* mutex) noexcept {
     for (int i = 0; i < kSpinTries; ++i) {
         const int rc = pthread_mutex_trylock(mutex);
         if (rc != EBUSY) return rc;
-        CpuRelax();
+        SpinPause();
     }
     return pthread_mutex_lock(mutex);
 }
 }  // namespace
+
+void SpinPause() noexcept {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
 
 MutexHandle CreateMutexObject(bool initiallyOwned) noexcept {
     // Recursive like a Windows mutex object; robust so that an owner thread

@@ -38,7 +38,8 @@ TEST(LogLine, KeptPrefixFollowsThreadAndLevel) {
     // "<thread>:<level>" of a prefix from `prefix`.
     const auto put = [&prefix](int level) {
         char16_t buffer[kMaxPrefixUnits];
-        const std::string text = test::Narrow(std::u16string(buffer, prefix.Put(buffer, level)));
+        const std::string text =
+            test::Narrow(std::u16string(buffer, prefix.Put(buffer, level, platform::CurrentThreadId())));
         static const std::regex shape(R"( *(\d+) \| \d\d\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d{3} \|(-?\d+)\| )");
         std::smatch m;
         return std::regex_match(text, m, shape) ? m[1].str() + ":" + m[2].str() : text;

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <thread>
 
 namespace vzv {
 namespace {
@@ -55,6 +58,40 @@ TEST_F(LogWriterTest, TornLastLineIsEndedBeforeContinuing) {
         ASSERT_NE(end, std::string::npos);
         test::WriteBytes(file, bytes.substr(end + 4));
         EXPECT_EQ(test::LogLines(file), (std::vector<std::string>{"2:next"}));
+    }
+}
+
+// Lines of threads that wait for the lock are written by the holder, in
+// order, but never inside a nested hold: a change made under the lock keeps
+// its lines together.
+TEST_F(LogWriterTest, WaitingLinesStayOutOfANestedHold) {
+    test::WriteBytes(file, "");
+    CLogWriter writer;
+    writer.SetPath(path.c_str());
+    writer.SyncObject().Lock();
+    writer.Write(2, u"change begins");
+    std::vector<std::thread> waiting;
+    for (int t = 0; t < 3; ++t)
+        waiting.emplace_back([&writer, t] {
+            for (int i = 0; i < 20; ++i)
+                writer.WriteNarrow(2, ("t" + std::to_string(t) + " " + std::to_string(i)).c_str());
+        });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    writer.Write(2, u"change ends");
+    writer.SyncObject().Unlock();
+    for (std::thread& thread : waiting) thread.join();
+    writer.Close();
+
+    const std::vector<std::string> lines = test::LogLines(file);
+    ASSERT_EQ(lines.size(), 62u);
+    EXPECT_EQ(lines[0], "2:change begins");
+    EXPECT_EQ(lines[1], "2:change ends");
+    std::vector<int> next(3, 0);
+    for (std::size_t i = 2; i < lines.size(); ++i) {
+        int t = -1, n = -1;
+        ASSERT_EQ(std::sscanf(lines[i].c_str(), "2:t%d %d", &t, &n), 2) << lines[i];
+        ASSERT_TRUE(t >= 0 && t < 3);
+        EXPECT_EQ(n, next[t]++) << "each thread's lines in order";
     }
 }
 
