@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <limits>
+#include <new>
 #include <type_traits>
 
 namespace vzv::printf_walker {
@@ -137,25 +139,59 @@ inline const char* FindPercent(const char* p) noexcept {
     return found != nullptr ? found : p + std::strlen(p);
 }
 inline const wchar_t* FindPercent(const wchar_t* p) noexcept {
-    while (*p != 0 && *p != L'%') ++p;
-    return p;
+    const wchar_t* found = std::wcschr(p, L'%');
+    return found != nullptr ? found : p + std::wcslen(p);
 }
 
+// What the check learns on its way through a format, so that the walk need
+// not search and parse it again: each conversion as parsed, with where it
+// starts and ends (the first kPlanned of them), and where the text ends.
 template <class Ch>
-FormatKind ClassifyText(const Ch* format) noexcept {
+struct Plan {
+    static constexpr int kPlanned = 16;
+    struct Conversion {
+        const Ch* at;
+        const Ch* next;
+        Spec spec;
+    };
+    // Filled as the check goes: left unconstructed until then.
+    union {
+        Conversion conversions[kPlanned];
+    };
+    int count = 0;
+    bool complete = true;  // every conversion is listed
+    const Ch* end = nullptr;
+
+    Plan() noexcept {}
+    void Add(const Ch* at, const Ch* next, const Spec& spec) noexcept {
+        if (count == kPlanned) {
+            complete = false;
+            return;
+        }
+        ::new (&conversions[count++]) Conversion{at, next, spec};
+    }
+};
+
+template <class Ch>
+FormatKind ClassifyText(const Ch* format, Plan<Ch>* plan = nullptr) noexcept {
     FormatKind kind = FormatKind::Classic;
     if (format == nullptr) return kind;
-    for (const Ch* p = FindPercent(format); *p != 0; p = FindPercent(p)) {
-        ++p;
+    const Ch* p = FindPercent(format);
+    for (; *p != 0; p = FindPercent(p)) {
+        const Ch* const at = p;
         Spec s;
-        p = ParseSpec(p, s);
+        p = ParseSpec(p + 1, s);
         if (p == nullptr) return FormatKind::Invalid;
         if (s.size == Size::j || s.size == Size::z || s.size == Size::t) kind = FormatKind::C99Sizes;
+        if (plan != nullptr) plan->Add(at, p, s);
     }
+    if (plan != nullptr) plan->end = p;
     return kind;
 }
 
 // ---- Output ---------------------------------------------------------------
+
+constexpr bool kWide16 = sizeof(wchar_t) == 2;
 
 template <class Out>
 class Sink {
@@ -172,6 +208,16 @@ public:
             for (std::size_t i = 0; i < n && pos_ < limit_; ++i)
                 out_[pos_++] = static_cast<Out>(static_cast<unsigned char>(ascii[i]));
         }
+    }
+    // Wide characters up to the first beyond the BMP, one unit each; returns
+    // how many were taken (all, at the end of the buffer).
+    std::size_t PutBmp(const wchar_t* text, std::size_t n) noexcept {
+        const std::size_t room = limit_ - pos_;
+        std::size_t i = 0;
+        for (; i < n && i < room && (kWide16 || Code(text[i]) <= 0xFFFF); ++i)
+            out_[pos_ + i] = static_cast<Out>(text[i]);
+        pos_ += i;
+        return i < room ? i : n;
     }
     // Units of the output width, copied as they are.
     void PutUnits(const Out* units, std::size_t n) noexcept {
@@ -266,8 +312,6 @@ char32_t DecodeUtf8(const char*& p) noexcept {
     p += length;
     return cp;
 }
-
-constexpr bool kWide16 = sizeof(wchar_t) == 2;
 
 char32_t WideValue(std::uint32_t v) noexcept {
     return kWide16 ? (v & 0xFFFF) : v;
@@ -394,7 +438,11 @@ void EmitDigits(Sink<Out>& sink, const Spec& s, unsigned long long magnitude, un
     char digits[24];
     char* const end = digits + sizeof digits;
     char* first = end;
-    for (; magnitude != 0; magnitude /= base) *--first = set[magnitude % base];
+    if (base == 10) {  // a constant divisor: no division instruction
+        for (; magnitude != 0; magnitude /= 10) *--first = static_cast<char>('0' + magnitude % 10);
+    } else {
+        for (; magnitude != 0; magnitude /= base) *--first = set[magnitude % base];
+    }
     const auto n = static_cast<std::size_t>(end - first);
     std::size_t zeros = precision > n ? precision - n : 0;
     // '#' with o: the first digit is a zero, even for a zero with precision 0.
@@ -577,8 +625,11 @@ bool FixedDigits(double magnitude, int precision, bool point, char* out, std::si
     if (biased != 0) mantissa |= std::uint64_t{1} << 52;
     const int exponent = (biased != 0 ? biased : 1) - 1075;
 
-    std::uint64_t scale = 1;
-    for (int i = 0; i < precision; ++i) scale *= 10;
+    static constexpr std::uint64_t kPowersOfTen[kMaxFixedPrecision + 1] = {
+        1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000,
+        10000000000, 100000000000, 1000000000000, 10000000000000, 100000000000000,
+        1000000000000000, 10000000000000000, 100000000000000000};
+    const std::uint64_t scale = kPowersOfTen[precision];
     using Wide = unsigned __int128;
     Wide scaled;
     if (exponent >= 0) {
@@ -724,10 +775,46 @@ void FormatChar(Sink<Out>& sink, const Spec& s, Units<Out> u) noexcept {
     });
 }
 
+// Text from `p` to `end` in the output width: a piece of the format, or a
+// whole string argument. Characters never span a '%' or the end.
+template <class Out, class Ch>
+void PutText(Sink<Out>& sink, const Ch* p, const Ch* end) noexcept {
+    if constexpr (std::is_same_v<Out, Ch>) {
+        sink.PutUnits(p, static_cast<std::size_t>(end - p));
+    } else if constexpr (std::is_same_v<Out, char16_t> && std::is_same_v<Ch, wchar_t>) {
+        // One unit each, up to a character beyond the BMP (UTF-32 only).
+        Units<Out> u;
+        while (p < end && !sink.Full()) {
+            p += sink.PutBmp(p, static_cast<std::size_t>(end - p));
+            if (p < end && !sink.Full()) {
+                Next(p, u);
+                for (int i = 0; i < u.n; ++i) sink.Put(u.u[i]);
+            }
+        }
+    } else {
+        Units<Out> u;
+        while (p < end && !sink.Full()) {
+            if (Code(*p) < 0x80) {  // ASCII is the same unit in every width
+                sink.Put(static_cast<Out>(*p++));
+                continue;
+            }
+            Next(p, u);  // a sequence never spans a '%'
+            for (int i = 0; i < u.n; ++i) sink.Put(u.u[i]);
+        }
+    }
+}
+
+inline const char* TextEnd(const char* text) noexcept { return text + std::strlen(text); }
+inline const wchar_t* TextEnd(const wchar_t* text) noexcept { return text + std::wcslen(text); }
+
 template <class Out, class Src>
 void FormatText(Sink<Out>& sink, const Spec& s, const Src* text) noexcept {
     if (text == nullptr) {
         FormatText(sink, s, "(null)");
+        return;
+    }
+    if (s.width == 0 && s.precision < 0) {  // the whole text, as it is
+        PutText(sink, text, TextEnd(text));
         return;
     }
     const std::size_t limit = s.precision < 0 ? SIZE_MAX : static_cast<std::size_t>(s.precision);
@@ -785,44 +872,33 @@ std::size_t CopyText(Out* out, std::size_t count, const Ch* format) noexcept {
     return sink.Finish();
 }
 
-// The format's own text up to the next conversion.
-template <class Out, class Ch>
-const Ch* CopyLiteral(Sink<Out>& sink, const Ch* p) noexcept {
-    if constexpr (std::is_same_v<Out, Ch>) {
-        const Ch* const end = FindPercent(p);
-        sink.PutUnits(p, static_cast<std::size_t>(end - p));
-        return end;
-    } else {
-        Units<Out> u;
-        while (*p != 0 && *p != '%' && !sink.Full()) {
-            if (Code(*p) < 0x80) {  // ASCII is the same unit in every width
-                sink.Put(static_cast<Out>(*p++));
-                continue;
-            }
-            Next(p, u);
-            for (int i = 0; i < u.n; ++i) sink.Put(u.u[i]);
-        }
-        return p;
-    }
-}
-
 template <class Out, class Ch>
 std::size_t Walk(Out* out, std::size_t count, const Ch* format, std::va_list args) noexcept {
     if (out == nullptr || count == 0) return 0;
-    if (ClassifyText(format) == FormatKind::Invalid) return CopyText(out, count, format);
+    Plan<Ch> plan;
+    if (ClassifyText(format, &plan) == FormatKind::Invalid) return CopyText(out, count, format);
     Sink<Out> sink(out, count);
     if (format == nullptr) return sink.Finish();
+    constexpr bool kWideFormat = std::is_same_v<Ch, wchar_t>;
     Args a;
     va_copy(a.ap, args);
-    for (const Ch* p = format; *p != 0 && !sink.Full();) {
-        if (*p != '%') {
-            p = CopyLiteral(sink, p);
-            continue;
-        }
-        Spec s;
-        p = ParseSpec(p + 1, s);  // valid: checked above
-        Convert(sink, s, a, std::is_same_v<Ch, wchar_t>);
+    const Ch* p = format;
+    for (int i = 0; i < plan.count && !sink.Full(); ++i) {
+        PutText(sink, p, plan.conversions[i].at);
+        Spec s = plan.conversions[i].spec;
+        Convert(sink, s, a, kWideFormat);
+        p = plan.conversions[i].next;
     }
+    // Beyond the planned conversions (valid: checked above), as they come.
+    while (!plan.complete && *p != 0 && !sink.Full()) {
+        const Ch* const at = FindPercent(p);
+        PutText(sink, p, at);
+        if (*at == 0) break;
+        Spec s;
+        p = ParseSpec(at + 1, s);
+        Convert(sink, s, a, kWideFormat);
+    }
+    if (plan.complete) PutText(sink, p, plan.end);
     va_end(a.ap);
     return sink.Finish();
 }
