@@ -28,6 +28,15 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifndef VZV_BENCH_COMPAT
+    // Repetitions of all cases are shuffled, so that a case and its
+    // baselines are measured over the same stretch of a noisy machine.
+    std::vector<char*> args(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave);
+    argc = static_cast<int>(args.size());
+    argv = args.data();
+#endif
     benchmark::Initialize(&argc, argv);
     vzv::bench::RegisterCases();
 #ifdef VZV_BENCH_COMPAT
