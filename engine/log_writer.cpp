@@ -121,6 +121,8 @@ void CLogWriter::Submit(PendingLine& line) {
 }
 
 CLogWriter::PendingLine* CLogWriter::TakePending() noexcept {
+    // Usually nobody waits: no locked instruction then.
+    if (m_pending.load(std::memory_order_relaxed) == nullptr) return nullptr;
     PendingLine* newestFirst = m_pending.exchange(nullptr, std::memory_order_acquire);
     PendingLine* oldestFirst = nullptr;
     while (newestFirst != nullptr) {
