@@ -3,6 +3,8 @@
 // tests/CMakeLists.txt), so on Windows too every allocation of the library
 // goes through these functions.
 #include "VuzavovEro.h"
+#include "engine/log_engine.h"
+#include "engine/log_writer.h"
 #include "support/test_env.h"
 #include "support/test_files.h"
 
@@ -10,9 +12,12 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <new>
 #include <string>
+#include <thread>
 
 namespace {
 std::atomic<long> g_allocations{0};
@@ -81,6 +86,33 @@ TEST_F(AllocationTest, DroppedCallsNeitherAllocateNorFormat) {
     }
     EXPECT_EQ(Allocations() - before, 0);
     EXPECT_EQ(LogSize(), size);
+}
+
+// Nor do they wait for the writer's lock: they return while another thread
+// holds it.
+TEST_F(AllocationTest, DroppedCallsTakeNoLock) {
+    Log::SetLogLevel(Log::LOGLEVEL_ERROR);
+    Log::Error("the writer is set up");
+    CLogSyncObject& lock = CLogEngine::GetInstance().Writer()->SyncObject();
+    std::promise<void> held, release;
+    std::thread holder([&] {
+        lock.Lock();
+        held.set_value();
+        release.get_future().wait();
+        lock.Unlock();
+    });
+    held.get_future().wait();
+    auto dropped = std::async(std::launch::async, [] {
+        for (int i = 0; i < 100; ++i) {
+            Log::Debug("debug %d", i);
+            Log::Verbose(L"verbose %d", i);
+            Log::LogCppCall scope("scope %d", i);
+        }
+    });
+    EXPECT_EQ(dropped.wait_for(std::chrono::seconds(5)), std::future_status::ready)
+        << "a dropped call waited for the lock";
+    release.set_value();
+    holder.join();
 }
 
 TEST_F(AllocationTest, CallsWhileLoggingIsOffNeitherAllocateNorFormat) {
