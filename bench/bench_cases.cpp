@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -175,8 +176,12 @@ void LoggingOff(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 
+// The cases in the order they are registered: the table's order.
+std::vector<std::string> g_caseOrder;
+
 template <typename Function>
 void Register(const char* name, Function function, int threads = 1) {
+    g_caseOrder.push_back(name);
     benchmark::RegisterBenchmark(name, function)
         ->Threads(threads)
         ->UseRealTime()
@@ -222,9 +227,16 @@ void RegisterCases() {
     Register("disabled/logging_off", LoggingOff);
 }
 
-void PrintTable(const std::vector<Row>& rows, bool ratiosOnly) {
+void PrintTable(std::vector<Row> rows, bool ratiosOnly) {
     std::map<std::string, double> ns;
     for (const Row& row : rows) ns[row.name] = row.nsPerItem;
+    // In the order the cases are registered, however the runs were shuffled.
+    const auto order = [](const std::string& name) {
+        const auto at = std::find(g_caseOrder.begin(), g_caseOrder.end(), name);
+        return at - g_caseOrder.begin();
+    };
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&](const Row& a, const Row& b) { return order(a.name) < order(b.name); });
     const auto ratio = [&](const char* base, double value) -> std::string {
         if (base == nullptr || ns.count(base) == 0) return "";
         char text[32];

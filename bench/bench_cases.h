@@ -17,7 +17,7 @@ struct Row {
 // Registers every case with the benchmark library.
 void RegisterCases();
 // Prints the ratio table; `ratiosOnly` leaves the absolute times out.
-void PrintTable(const std::vector<Row>& rows, bool ratiosOnly);
+void PrintTable(std::vector<Row> rows, bool ratiosOnly);
 // Removes the scratch files.
 void RemoveScratchFiles();
 
