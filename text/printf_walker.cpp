@@ -824,8 +824,33 @@ void FormatText(Sink<Out>& sink, const Spec& s, const Src* text) noexcept {
 
 // ---- The walk -----------------------------------------------------------------
 
+// "%d" and "%i" as they mostly come, without flags, width, precision or size:
+// the digits straight into the sink.
+template <class Out>
+void PutBareDecimal(Sink<Out>& sink, int value) noexcept {
+    char digits[12];
+    char* const end = digits + sizeof digits;
+    char* first = end;
+    auto magnitude = value < 0 ? 0U - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    do {
+        *--first = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) *--first = '-';
+    sink.Put(first, static_cast<std::size_t>(end - first));
+}
+
+bool IsBare(const Spec& s) noexcept {
+    return !s.left && !s.plus && !s.space && !s.alt && !s.zero && !s.widthArg && !s.precisionArg &&
+           s.width == 0 && s.precision < 0 && s.size == Size::None;
+}
+
 template <class Out>
 void Convert(Sink<Out>& sink, Spec& s, Args& a, bool wideFormat) noexcept {
+    if ((s.conv == 'd' || s.conv == 'i') && IsBare(s)) {
+        PutBareDecimal(sink, va_arg(a.ap, int));
+        return;
+    }
     if (s.widthArg) {
         const int width = va_arg(a.ap, int);
         if (width < 0) s.left = true;
