@@ -9,20 +9,22 @@ CLogSyncObject::~CLogSyncObject() {
     m_handle = nullptr;
 }
 
-bool CLogSyncObject::Lock(std::uint32_t timeoutMs) noexcept {
+platform::WaitResult CLogSyncObject::Wait(std::uint32_t timeoutMs) noexcept {
     const platform::WaitResult result = platform::WaitForMutex(m_handle, timeoutMs);
     if (result == platform::WaitResult::Acquired || result == platform::WaitResult::Abandoned)
         Entered(result == platform::WaitResult::Abandoned);
-    return result == platform::WaitResult::Acquired;
+    return result;
+}
+
+bool CLogSyncObject::Lock(std::uint32_t timeoutMs) noexcept {
+    return Wait(timeoutMs) == platform::WaitResult::Acquired;
 }
 
 bool CLogSyncObject::Lock() noexcept { return Lock(platform::kInfinite); }
 
 bool CLogSyncObject::TryLock() noexcept {
-    const platform::WaitResult result = platform::WaitForMutex(m_handle, 0);
-    const bool owned = result == platform::WaitResult::Acquired || result == platform::WaitResult::Abandoned;
-    if (owned) Entered(result == platform::WaitResult::Abandoned);
-    return owned;
+    const platform::WaitResult result = Wait(0);
+    return result == platform::WaitResult::Acquired || result == platform::WaitResult::Abandoned;
 }
 
 void CLogSyncObject::Entered(bool abandoned) noexcept {

@@ -38,6 +38,9 @@ protected:
     std::u16string m_name;  // identifies the lock; never passed to the OS
 
 private:
+    // The OS wait, with the bookkeeping when it leaves the lock to the caller.
+    platform::WaitResult Wait(std::uint32_t timeoutMs) noexcept;
+
     // The owning thread (0: none) and how often it holds the lock; written
     // by the owner only.
     std::atomic<std::uint32_t> m_owner{0};

@@ -157,15 +157,7 @@ void CLogWriter::WriteLines(PendingLine* own) {
         std::int32_t count = 0;
         for (PendingLine* line = lines; line != nullptr; line = line->next) {
             if (line->level > Level()) continue;
-            end = m_prefix.Put(end, line->level, line->threadId);
-            if (line->narrow != nullptr) {
-                // Ill-formed text is reported and logged as an empty line.
-                end += line->length != 0 ? Utf8ToWideReported(line->narrow, line->length, end) : 0;
-            } else {
-                end = std::copy_n(line->wide, line->length, end);
-            }
-            *end++ = kLineEnd[0];
-            *end++ = kLineEnd[1];
+            end = PutLine(end, *line);
             line->logged = true;
             ++count;
         }
@@ -218,14 +210,23 @@ void CLogWriter::EndTornLine() {
         m_file->Write(kLineEnd, sizeof last);
 }
 
-void CLogWriter::WriteLine(std::int32_t level, const char16_t* text) {
-    const std::size_t length = std::char_traits<char16_t>::length(text);
-    char16_t* end = m_prefix.Put(LineBuffer(kMaxPrefixUnits + length + 2), level,
-                                 platform::CurrentThreadId());
-    end = std::copy_n(text, length, end);
+char16_t* CLogWriter::PutLine(char16_t* at, const PendingLine& line) {
+    char16_t* end = m_prefix.Put(at, line.level, line.threadId);
+    if (line.narrow != nullptr) {
+        // Ill-formed text is reported and logged as an empty line.
+        end += line.length != 0 ? Utf8ToWideReported(line.narrow, line.length, end) : 0;
+    } else {
+        end = std::copy_n(line.wide, line.length, end);
+    }
     *end++ = kLineEnd[0];
     *end++ = kLineEnd[1];
-    WriteBuilt(end);
+    return end;
+}
+
+void CLogWriter::WriteLine(std::int32_t level, const char16_t* text) {
+    const PendingLine line{level, nullptr, text, std::char_traits<char16_t>::length(text),
+                           platform::CurrentThreadId()};
+    WriteBuilt(PutLine(LineBuffer(kMaxPrefixUnits + line.length + 2), line));
 }
 
 char16_t* CLogWriter::LineBuffer(std::size_t units) {

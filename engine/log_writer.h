@@ -70,6 +70,9 @@ private:
     bool Ready(std::int32_t level);
     // Ends a line that a killed writer left without its line end.
     void EndTornLine();
+    // Prefix, text and line end of `line` at `at`; returns the end.
+    char16_t* PutLine(char16_t* at, const PendingLine& line);
+    // One line of the writer's own, written at once (inside a hold).
     void WriteLine(std::int32_t level, const char16_t* text);
     // The line buffer with room for `units` code units.
     char16_t* LineBuffer(std::size_t units);

@@ -59,7 +59,6 @@ bool Fits(char conv, Size size) noexcept {
     }
 }
 
-// Reads the conversion after a '%'; null when it is invalid.
 // The letters that are whole conversions on their own, "%d" or "%s": most
 // conversions in log formats, taken without the full parse.
 bool IsBareConversion(std::uint32_t c) noexcept {
@@ -72,6 +71,7 @@ bool IsBareConversion(std::uint32_t c) noexcept {
     }
 }
 
+// Reads the conversion after a '%'; null when it is invalid.
 template <class Ch>
 const Ch* ParseSpec(const Ch* p, Spec& s) noexcept {
     if (IsBareConversion(Code(*p))) {
@@ -132,8 +132,7 @@ const Ch* ParseSpec(const Ch* p, Spec& s) noexcept {
     return Fits(s.conv, s.size) ? p + 1 : nullptr;
 }
 
-// The next '%' or the terminating NUL: the C library's scan (vectorised)
-// for narrow text, a plain loop for wide.
+// The next '%' or the terminating NUL, by the C library's (vectorised) scans.
 inline const char* FindPercent(const char* p) noexcept {
     const char* found = std::strchr(p, '%');
     return found != nullptr ? found : p + std::strlen(p);
@@ -430,6 +429,14 @@ unsigned long long ReadUnsigned(Args& a, Size size) noexcept {
 
 // ---- Integers and pointers ----------------------------------------------------
 
+// The decimal digits of `value` (none for zero), written backwards ending
+// just before `end`; returns the first. A constant divisor: no division
+// instruction.
+char* PutDecimalDigits(char* end, unsigned long long value) noexcept {
+    for (; value != 0; value /= 10) *--end = static_cast<char>('0' + value % 10);
+    return end;
+}
+
 template <class Out>
 void EmitDigits(Sink<Out>& sink, const Spec& s, unsigned long long magnitude, unsigned base,
                 bool upper, const char* prefix, std::size_t prefixLength, std::size_t precision,
@@ -438,8 +445,8 @@ void EmitDigits(Sink<Out>& sink, const Spec& s, unsigned long long magnitude, un
     char digits[24];
     char* const end = digits + sizeof digits;
     char* first = end;
-    if (base == 10) {  // a constant divisor: no division instruction
-        for (; magnitude != 0; magnitude /= 10) *--first = static_cast<char>('0' + magnitude % 10);
+    if (base == 10) {
+        first = PutDecimalDigits(end, magnitude);
     } else {
         for (; magnitude != 0; magnitude /= base) *--first = set[magnitude % base];
     }
@@ -648,9 +655,7 @@ bool FixedDigits(double magnitude, int precision, bool point, char* out, std::si
 
     char digits[24];
     char* const end = digits + sizeof digits;
-    char* first = end;
-    for (auto value = static_cast<std::uint64_t>(scaled); value != 0; value /= 10)
-        *--first = static_cast<char>('0' + value % 10);
+    char* first = PutDecimalDigits(end, static_cast<std::uint64_t>(scaled));
     // At least one digit before the point.
     while (end - first < precision + 1) *--first = '0';
     const auto whole = static_cast<std::size_t>(end - first - precision);
@@ -830,12 +835,9 @@ template <class Out>
 void PutBareDecimal(Sink<Out>& sink, int value) noexcept {
     char digits[12];
     char* const end = digits + sizeof digits;
-    char* first = end;
-    auto magnitude = value < 0 ? 0U - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-    do {
-        *--first = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
+    const unsigned magnitude = value < 0 ? 0U - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    char* first = PutDecimalDigits(end, magnitude);
+    if (first == end) *--first = '0';
     if (value < 0) *--first = '-';
     sink.Put(first, static_cast<std::size_t>(end - first));
 }
