@@ -37,7 +37,6 @@ protected:
         const std::u16string p = path.u16string();
         return std::wstring(p.begin(), p.end());
     }
-    // A file of `size` zero bytes, so that the next lines reach the cap.
     // The texts of the whole lines, without the library's own (level 0).
     static std::vector<std::string> Texts(const fs::path& path, std::uintmax_t from = 0) {
         std::vector<std::string> texts;
