@@ -14,7 +14,6 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
