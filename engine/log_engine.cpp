@@ -1,5 +1,7 @@
 #include "engine/log_engine.h"
 
+#include "platform/compiler.h"
+
 namespace vzv {
 
 std::atomic<std::int32_t> g_logLevel{LOGLEVEL_OFF};
@@ -12,12 +14,12 @@ CLogEngine& CLogEngine::GetInstance() {
 
 CLogEngine::CLogEngine() : m_writer(new CLogWriter()) {}
 
-void CLogEngine::LogError(const char* text) {
+VZV_HOT void CLogEngine::LogError(const char* text) {
     if (g_logLevel.load(std::memory_order_relaxed) == LOGLEVEL_OFF) SetLevel(LOGLEVEL_ERROR);
     LogNarrow(text, LOGLEVEL_ERROR);
 }
 
-void CLogEngine::LogError(const char16_t* text) {
+VZV_HOT void CLogEngine::LogError(const char16_t* text) {
     if (g_logLevel.load(std::memory_order_relaxed) == LOGLEVEL_OFF) SetLevel(LOGLEVEL_ERROR);
     LogWide(text, LOGLEVEL_ERROR);
 }
@@ -30,13 +32,13 @@ bool Filtered(std::int32_t level) noexcept {
 }
 }  // namespace
 
-void CLogEngine::LogNarrow(const char* text, std::int32_t level) {
+VZV_HOT void CLogEngine::LogNarrow(const char* text, std::int32_t level) {
     CLogWriter* writer = Writer();
     if (writer == nullptr || Filtered(level)) return;
     writer->WriteNarrow(level, text);
 }
 
-void CLogEngine::LogWide(const char16_t* text, std::int32_t level) {
+VZV_HOT void CLogEngine::LogWide(const char16_t* text, std::int32_t level) {
     CLogWriter* writer = Writer();
     if (writer == nullptr || Filtered(level)) return;
     writer->Write(level, text);

@@ -24,6 +24,9 @@ public:
     char16_t* Put(char16_t* out, int level, std::uint32_t threadId) noexcept;
 
 private:
+    // Keeps the text of a new second or thread.
+    void Remember(std::uint32_t threadId, const platform::LocalTime& now) noexcept;
+
     platform::LocalTime m_time{};  // the second m_text shows
     std::uint32_t m_threadId = 0;  // the thread m_text shows
     bool m_valid = false;

@@ -2,6 +2,7 @@
 
 #include "engine/log_line.h"
 #include "engine/log_path.h"
+#include "platform/compiler.h"
 #include "platform/platform.h"
 #include "text/utf8.h"
 
@@ -72,14 +73,14 @@ constexpr auto kHandOverWait = std::chrono::microseconds(5);
 constexpr auto kSpinLimit = std::chrono::microseconds(200);
 }  // namespace
 
-void CLogWriter::Write(std::int32_t level, const char16_t* text) {
+VZV_HOT void CLogWriter::Write(std::int32_t level, const char16_t* text) {
     if (level > Level()) return;
     PendingLine line{level, nullptr, text, std::char_traits<char16_t>::length(text),
                      platform::CurrentThreadId()};
     Submit(line);
 }
 
-void CLogWriter::WriteNarrow(std::int32_t level, const char* text) {
+VZV_HOT void CLogWriter::WriteNarrow(std::int32_t level, const char* text) {
     if (level > Level()) {
         // Ill-formed text is reported even when its line is not written.
         Utf8ToWideReported(text);
@@ -90,7 +91,7 @@ void CLogWriter::WriteNarrow(std::int32_t level, const char* text) {
     Submit(line);
 }
 
-void CLogWriter::Submit(PendingLine& line) {
+VZV_HOT void CLogWriter::Submit(PendingLine& line) {
     if (m_lock->TryLock()) {
         WriteLines(&line);
         m_lock->Unlock();
@@ -120,7 +121,7 @@ void CLogWriter::Submit(PendingLine& line) {
     m_lock->Unlock();
 }
 
-CLogWriter::PendingLine* CLogWriter::TakePending() noexcept {
+VZV_HOT CLogWriter::PendingLine* CLogWriter::TakePending() noexcept {
     // Usually nobody waits: no locked instruction then.
     if (m_pending.load(std::memory_order_relaxed) == nullptr) return nullptr;
     PendingLine* newestFirst = m_pending.exchange(nullptr, std::memory_order_acquire);
@@ -134,7 +135,7 @@ CLogWriter::PendingLine* CLogWriter::TakePending() noexcept {
     return oldestFirst;
 }
 
-void CLogWriter::WriteLines(PendingLine* own) {
+VZV_HOT void CLogWriter::WriteLines(PendingLine* own) {
     // A nested hold belongs to a larger change (a path change, a rotation):
     // other threads' lines wait until it is over.
     PendingLine* lines = m_lock->HeldOnce() ? TakePending() : nullptr;
@@ -175,7 +176,7 @@ void CLogWriter::WriteLines(PendingLine* own) {
     }
 }
 
-bool CLogWriter::Ready(std::int32_t level) {
+VZV_HOT bool CLogWriter::Ready(std::int32_t level) {
     if (level > Level()) return false;
     if (g_writeCount >= kSizeCheckInterval && IsOpen()) {
         // A size that cannot be read (-1) never rotates.
@@ -210,7 +211,7 @@ void CLogWriter::EndTornLine() {
         m_file->Write(kLineEnd, sizeof last);
 }
 
-char16_t* CLogWriter::PutLine(char16_t* at, const PendingLine& line) {
+VZV_HOT char16_t* CLogWriter::PutLine(char16_t* at, const PendingLine& line) {
     char16_t* end = m_prefix.Put(at, line.level, line.threadId);
     if (line.narrow != nullptr) {
         // Ill-formed text is reported and logged as an empty line.
@@ -229,7 +230,7 @@ void CLogWriter::WriteLine(std::int32_t level, const char16_t* text) {
     WriteBuilt(PutLine(LineBuffer(kMaxPrefixUnits + line.length + 2), line));
 }
 
-char16_t* CLogWriter::LineBuffer(std::size_t units) {
+VZV_HOT char16_t* CLogWriter::LineBuffer(std::size_t units) {
     if (units > m_lineCapacity) {
         // Room for an Information message at once, doubling beyond.
         const std::size_t capacity = std::max({units, 2 * m_lineCapacity, std::size_t{2200}});
@@ -239,7 +240,7 @@ char16_t* CLogWriter::LineBuffer(std::size_t units) {
     return m_line.get();
 }
 
-void CLogWriter::WriteBuilt(const char16_t* end) {
+VZV_HOT void CLogWriter::WriteBuilt(const char16_t* end) {
     const auto bytes = static_cast<std::uint32_t>((end - m_line.get()) * sizeof(char16_t));
     m_file->Write(m_line.get(), bytes);
 }

@@ -3,6 +3,7 @@
 #include "engine/log_engine.h"
 #include "interface/log_facade.h"
 #include "interface/wide_text.h"
+#include "platform/compiler.h"
 #include "text/printf_format.h"
 
 #include <cstdarg>
@@ -45,37 +46,31 @@ bool Drops(std::int32_t level, const void* format) {
 
 }  // namespace
 
-#if defined(_MSC_VER)
-#define VZV_NOINLINE __declspec(noinline)
-#else
-#define VZV_NOINLINE __attribute__((noinline))
-#endif
-
 // The message buffers live here rather than in the variadic entry points, so
 // that a dropped call never sets up (or, on Windows, probes) their stack.
 template <std::size_t Size>
-VZV_NOINLINE void FormatAndLog(void (CLogFacade::*log)(const char*), const char* format,
-                               std::va_list args) {
+VZV_HOT VZV_NOINLINE void FormatAndLog(void (CLogFacade::*log)(const char*),
+                                       const char* format, std::va_list args) {
     const NarrowMessage<Size> message(format, args);
     (CLogFacade::Instance().*log)(message.text);
 }
 
 template <std::size_t Size>
-VZV_NOINLINE void FormatAndLog(void (CLogFacade::*log)(const char16_t*), const wchar_t* format,
-                               std::va_list args) {
+VZV_HOT VZV_NOINLINE void FormatAndLog(void (CLogFacade::*log)(const char16_t*),
+                                       const wchar_t* format, std::va_list args) {
     const WideMessage<Size> message(format, args);
     (CLogFacade::Instance().*log)(message.text);
 }
 
 #define VZV_LOG_METHOD(Method, Level, Size)                                   \
-    void VuzavovEro::Method(const char* format, ...) {                        \
+    VZV_HOT void VuzavovEro::Method(const char* format, ...) {                \
         if (Drops(Level, format)) return;                                     \
         std::va_list args;                                                    \
         va_start(args, format);                                               \
         FormatAndLog<Size>(&CLogFacade::Method, format, args);                \
         va_end(args);                                                         \
     }                                                                         \
-    void VuzavovEro::Method(const wchar_t* format, ...) {                     \
+    VZV_HOT void VuzavovEro::Method(const wchar_t* format, ...) {             \
         if (Drops(Level, format)) return;                                     \
         std::va_list args;                                                    \
         va_start(args, format);                                               \
@@ -88,7 +83,6 @@ VZV_LOG_METHOD(Information, vzv::LOGLEVEL_INFO, kShortMessage)
 VZV_LOG_METHOD(Debug, vzv::LOGLEVEL_DEBUG, kLongMessage)
 VZV_LOG_METHOD(Verbose, vzv::LOGLEVEL_VERBOSE, kLongMessage)
 #undef VZV_LOG_METHOD
-#undef VZV_NOINLINE
 
 VuzavovEro::eLOGLEVEL VuzavovEro::GetLogLevel() {
     return static_cast<eLOGLEVEL>(CLogFacade::Instance().GetLogLevel());

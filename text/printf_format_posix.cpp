@@ -2,17 +2,18 @@
 // formats everything.
 #include "text/printf_format.h"
 
+#include "platform/compiler.h"
 #include "text/printf_walker.h"
 
 namespace vzv {
 
-std::size_t FormatNarrow(char* out, std::size_t count, const char* format,
-                         std::va_list args) noexcept {
+VZV_HOT std::size_t FormatNarrow(char* out, std::size_t count, const char* format,
+                                 std::va_list args) noexcept {
     return printf_walker::WalkNarrow(out, count, format, args);
 }
 
-std::size_t FormatWide(char16_t* out, std::size_t count, const wchar_t* format,
-                       std::va_list args) noexcept {
+VZV_HOT std::size_t FormatWide(char16_t* out, std::size_t count, const wchar_t* format,
+                               std::va_list args) noexcept {
     return printf_walker::WalkWide(out, count, format, args);
 }
 

@@ -1,5 +1,7 @@
 #include "text/printf_walker.h"
 
+#include "platform/compiler.h"
+
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -44,7 +46,7 @@ int AddDigit(int value, Ch c) noexcept {
 
 // The prefixes each conversion accepts. Stricter than some runtimes, so that
 // the runtime is never handed a combination it might reject or misread.
-bool Fits(char conv, Size size) noexcept {
+VZV_HOT bool Fits(char conv, Size size) noexcept {
     switch (conv) {
     case 'd': case 'i': case 'o': case 'u': case 'x': case 'X':
         return size != Size::w && size != Size::L;
@@ -73,7 +75,7 @@ bool IsBareConversion(std::uint32_t c) noexcept {
 
 // Reads the conversion after a '%'; null when it is invalid.
 template <class Ch>
-const Ch* ParseSpec(const Ch* p, Spec& s) noexcept {
+VZV_HOT const Ch* ParseSpec(const Ch* p, Spec& s) noexcept {
     if (IsBareConversion(Code(*p))) {
         s.conv = static_cast<char>(*p);
         return p + 1;
@@ -172,7 +174,7 @@ struct Plan {
 };
 
 template <class Ch>
-FormatKind ClassifyText(const Ch* format, Plan<Ch>* plan = nullptr) noexcept {
+VZV_HOT FormatKind ClassifyText(const Ch* format, Plan<Ch>* plan = nullptr) noexcept {
     FormatKind kind = FormatKind::Classic;
     if (format == nullptr) return kind;
     const Ch* p = FindPercent(format);
@@ -349,7 +351,7 @@ bool Next(const wchar_t*& p, Units<char16_t>& u) noexcept {
 // Up to `limit` units of `text`, never splitting a character; written when a
 // sink is given. Returns the units counted.
 template <class Out, class Src>
-std::size_t EmitText(Sink<Out>* sink, const Src* text, std::size_t limit) noexcept {
+VZV_HOT std::size_t EmitText(Sink<Out>* sink, const Src* text, std::size_t limit) noexcept {
     std::size_t n = 0;
     if constexpr (std::is_same_v<Out, Src>) {
         if constexpr (std::is_same_v<Out, char>) {  // bytes pass unchanged
@@ -377,8 +379,9 @@ std::size_t EmitText(Sink<Out>* sink, const Src* text, std::size_t limit) noexce
 // A field: [spaces] prefix [zeros] body [spaces], the runtime's layout. With
 // zeroPad the width is filled with zeros between prefix and body.
 template <class Out, class Body>
-void EmitField(Sink<Out>& sink, const Spec& s, const char* prefix, std::size_t prefixLength,
-               std::size_t zeros, bool zeroPad, std::size_t bodyLength, Body body) noexcept {
+VZV_HOT void EmitField(Sink<Out>& sink, const Spec& s, const char* prefix,
+                       std::size_t prefixLength, std::size_t zeros, bool zeroPad,
+                       std::size_t bodyLength, Body body) noexcept {
     const std::size_t length = prefixLength + zeros + bodyLength;
     const auto width = static_cast<std::size_t>(s.width);
     const std::size_t pad = width > length ? width - length : 0;
@@ -395,7 +398,7 @@ struct Args {
     std::va_list ap;
 };
 
-long long ReadSigned(Args& a, Size size) noexcept {
+VZV_HOT long long ReadSigned(Args& a, Size size) noexcept {
     switch (size) {
     case Size::hh:
     case Size::h: return static_cast<short>(va_arg(a.ap, int));  // msvcrt reads hh as h
@@ -411,7 +414,7 @@ long long ReadSigned(Args& a, Size size) noexcept {
     }
 }
 
-unsigned long long ReadUnsigned(Args& a, Size size) noexcept {
+VZV_HOT unsigned long long ReadUnsigned(Args& a, Size size) noexcept {
     switch (size) {
     case Size::hh:
     case Size::h: return static_cast<unsigned short>(va_arg(a.ap, unsigned int));
@@ -432,15 +435,15 @@ unsigned long long ReadUnsigned(Args& a, Size size) noexcept {
 // The decimal digits of `value` (none for zero), written backwards ending
 // just before `end`; returns the first. A constant divisor: no division
 // instruction.
-char* PutDecimalDigits(char* end, unsigned long long value) noexcept {
+VZV_HOT char* PutDecimalDigits(char* end, unsigned long long value) noexcept {
     for (; value != 0; value /= 10) *--end = static_cast<char>('0' + value % 10);
     return end;
 }
 
 template <class Out>
-void EmitDigits(Sink<Out>& sink, const Spec& s, unsigned long long magnitude, unsigned base,
-                bool upper, const char* prefix, std::size_t prefixLength, std::size_t precision,
-                bool zeroPad) noexcept {
+VZV_HOT void EmitDigits(Sink<Out>& sink, const Spec& s, unsigned long long magnitude,
+                        unsigned base, bool upper, const char* prefix, std::size_t prefixLength,
+                        std::size_t precision, bool zeroPad) noexcept {
     const char* const set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     char digits[24];
     char* const end = digits + sizeof digits;
@@ -458,7 +461,7 @@ void EmitDigits(Sink<Out>& sink, const Spec& s, unsigned long long magnitude, un
 }
 
 template <class Out>
-void FormatInteger(Sink<Out>& sink, const Spec& s, Args& a) noexcept {
+VZV_HOT void FormatInteger(Sink<Out>& sink, const Spec& s, Args& a) noexcept {
     const bool isSigned = s.conv == 'd' || s.conv == 'i';
     unsigned long long magnitude;
     char prefix[2];
@@ -623,7 +626,8 @@ void FormatSpecial(Sink<Out>& sink, const Spec& s, F x) noexcept {
 // false when the value is outside that range.
 constexpr int kMaxFixedPrecision = 17;
 
-bool FixedDigits(double magnitude, int precision, bool point, char* out, std::size_t& length) noexcept {
+VZV_HOT bool FixedDigits(double magnitude, int precision, bool point, char* out,
+                         std::size_t& length) noexcept {
     if (precision < 0 || precision > kMaxFixedPrecision) return false;
     std::uint64_t bits;
     std::memcpy(&bits, &magnitude, sizeof bits);
@@ -669,26 +673,13 @@ bool FixedDigits(double magnitude, int precision, bool point, char* out, std::si
 
 // Finite values go to the C library piecewise: sign, '#', precision and the
 // conversion; the width, the 0 flag and msvcrt's three-digit exponent are
-// applied here.
+// applied here. Out of line: its buffer would otherwise widen the stack frame
+// of every %f.
 template <class Out, class F>
-void FormatFloat(Sink<Out>& sink, const Spec& s, F x) noexcept {
-    if (!std::isfinite(x)) {
-        FormatSpecial(sink, s, x);
-        return;
-    }
+VZV_NOINLINE void FormatFloatByLibrary(Sink<Out>& sink, const Spec& s, F x) noexcept {
     const char conv = s.conv;
     const bool hex = conv == 'a' || conv == 'A';
     constexpr bool kLong = std::is_same_v<F, long double>;
-    if constexpr (!kLong) {
-        char fixed[48];
-        std::size_t length = 0;
-        if (conv == 'f' && FixedDigits(std::fabs(x), s.precision < 0 ? 6 : s.precision, s.alt, fixed, length)) {
-            const char sign = std::signbit(x) ? '-' : s.plus ? '+' : s.space ? ' ' : 0;
-            EmitField(sink, s, &sign, sign != 0 ? 1 : 0, 0, s.zero, length,
-                      [&] { sink.Put(fixed, length); });
-            return;
-        }
-    }
     // msvcrt prints every hex digit of a double; a long double gets its own
     // exact length from the C library.
     int precision = s.precision >= 0 ? s.precision : hex ? (kLong ? -1 : 13) : 6;
@@ -745,6 +736,26 @@ void FormatFloat(Sink<Out>& sink, const Spec& s, F x) noexcept {
     });
 }
 
+template <class Out, class F>
+VZV_HOT void FormatFloat(Sink<Out>& sink, const Spec& s, F x) noexcept {
+    if (!std::isfinite(x)) {
+        FormatSpecial(sink, s, x);
+        return;
+    }
+    if constexpr (!std::is_same_v<F, long double>) {
+        char fixed[48];
+        std::size_t length = 0;
+        if (s.conv == 'f' &&
+            FixedDigits(std::fabs(x), s.precision < 0 ? 6 : s.precision, s.alt, fixed, length)) {
+            const char sign = std::signbit(x) ? '-' : s.plus ? '+' : s.space ? ' ' : 0;
+            EmitField(sink, s, &sign, sign != 0 ? 1 : 0, 0, s.zero, length,
+                      [&] { sink.Put(fixed, length); });
+            return;
+        }
+    }
+    FormatFloatByLibrary(sink, s, x);
+}
+
 // ---- Characters and strings ---------------------------------------------------
 
 bool TakesWide(const Spec& s, bool wideFormat) noexcept {
@@ -783,7 +794,7 @@ void FormatChar(Sink<Out>& sink, const Spec& s, Units<Out> u) noexcept {
 // Text from `p` to `end` in the output width: a piece of the format, or a
 // whole string argument. Characters never span a '%' or the end.
 template <class Out, class Ch>
-void PutText(Sink<Out>& sink, const Ch* p, const Ch* end) noexcept {
+VZV_HOT void PutText(Sink<Out>& sink, const Ch* p, const Ch* end) noexcept {
     if constexpr (std::is_same_v<Out, Ch>) {
         sink.PutUnits(p, static_cast<std::size_t>(end - p));
     } else if constexpr (std::is_same_v<Out, char16_t> && std::is_same_v<Ch, wchar_t>) {
@@ -813,7 +824,7 @@ inline const char* TextEnd(const char* text) noexcept { return text + std::strle
 inline const wchar_t* TextEnd(const wchar_t* text) noexcept { return text + std::wcslen(text); }
 
 template <class Out, class Src>
-void FormatText(Sink<Out>& sink, const Spec& s, const Src* text) noexcept {
+VZV_HOT void FormatText(Sink<Out>& sink, const Spec& s, const Src* text) noexcept {
     if (text == nullptr) {
         FormatText(sink, s, "(null)");
         return;
@@ -832,7 +843,7 @@ void FormatText(Sink<Out>& sink, const Spec& s, const Src* text) noexcept {
 // "%d" and "%i" as they mostly come, without flags, width, precision or size:
 // the digits straight into the sink.
 template <class Out>
-void PutBareDecimal(Sink<Out>& sink, int value) noexcept {
+VZV_HOT void PutBareDecimal(Sink<Out>& sink, int value) noexcept {
     char digits[12];
     char* const end = digits + sizeof digits;
     const unsigned magnitude = value < 0 ? 0U - static_cast<unsigned>(value) : static_cast<unsigned>(value);
@@ -848,7 +859,7 @@ bool IsBare(const Spec& s) noexcept {
 }
 
 template <class Out>
-void Convert(Sink<Out>& sink, Spec& s, Args& a, bool wideFormat) noexcept {
+VZV_HOT void Convert(Sink<Out>& sink, Spec& s, Args& a, bool wideFormat) noexcept {
     if ((s.conv == 'd' || s.conv == 'i') && IsBare(s)) {
         PutBareDecimal(sink, va_arg(a.ap, int));
         return;
@@ -900,7 +911,8 @@ std::size_t CopyText(Out* out, std::size_t count, const Ch* format) noexcept {
 }
 
 template <class Out, class Ch>
-std::size_t Walk(Out* out, std::size_t count, const Ch* format, std::va_list args) noexcept {
+VZV_HOT std::size_t Walk(Out* out, std::size_t count, const Ch* format,
+                         std::va_list args) noexcept {
     if (out == nullptr || count == 0) return 0;
     Plan<Ch> plan;
     if (ClassifyText(format, &plan) == FormatKind::Invalid) return CopyText(out, count, format);
@@ -946,11 +958,12 @@ std::size_t CopyFormatText(char16_t* out, std::size_t count, const wchar_t* form
     return CopyText(out, count, format);
 }
 
-std::size_t WalkNarrow(char* out, std::size_t count, const char* format, std::va_list args) noexcept {
+VZV_HOT std::size_t WalkNarrow(char* out, std::size_t count, const char* format,
+                               std::va_list args) noexcept {
     return Walk(out, count, format, args);
 }
-std::size_t WalkWide(char16_t* out, std::size_t count, const wchar_t* format,
-                     std::va_list args) noexcept {
+VZV_HOT std::size_t WalkWide(char16_t* out, std::size_t count, const wchar_t* format,
+                             std::va_list args) noexcept {
     return Walk(out, count, format, args);
 }
 

@@ -1,5 +1,6 @@
 #include "text/utf8.h"
 
+#include "platform/compiler.h"
 #include "platform/platform.h"
 
 #include <cstddef>
@@ -68,8 +69,11 @@ bool isLegalUTF8(const unsigned char* source, int length) noexcept {
     return !(lead >= 0x80 && lead < 0xC2) && lead <= 0xF4;
 }
 
-ConversionResult ConvertUTF8toUTF16(const unsigned char** sourceStart, const unsigned char* sourceEnd,
-                                    char16_t** targetStart, char16_t* targetEnd) noexcept {
+// Out of line: the ASCII path of a log line stays small.
+VZV_NOINLINE ConversionResult ConvertUTF8toUTF16(const unsigned char** sourceStart,
+                                                 const unsigned char* sourceEnd,
+                                                 char16_t** targetStart,
+                                                 char16_t* targetEnd) noexcept {
     ConversionResult result = conversionOK;
     const unsigned char* source = *sourceStart;
     char16_t* target = *targetStart;
@@ -167,7 +171,7 @@ std::u16string Utf8ToWideReported(const char* text) {
     return wide;
 }
 
-std::size_t Utf8ToWideReported(const char* text, std::size_t length, char16_t* out) {
+VZV_HOT std::size_t Utf8ToWideReported(const char* text, std::size_t length, char16_t* out) {
     const auto* source = reinterpret_cast<const unsigned char*>(text);
     const unsigned char* const end = source + length;
     char16_t* target = out;

@@ -1,3 +1,4 @@
+#include "platform/compiler.h"
 #include "platform/platform.h"
 
 #include <cerrno>
@@ -48,7 +49,7 @@ MutexHandle CreateMutexObject(bool initiallyOwned) noexcept {
     return mutex.release();
 }
 
-WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noexcept {
+VZV_HOT WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noexcept {
     int rc;
     if (timeoutMs == kInfinite) {
         rc = LockSpinningFirst(Native(mutex));
@@ -76,7 +77,7 @@ WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noexcept {
     }
 }
 
-bool ReleaseMutexObject(MutexHandle mutex) noexcept {
+VZV_HOT bool ReleaseMutexObject(MutexHandle mutex) noexcept {
     return pthread_mutex_unlock(Native(mutex)) == 0;
 }
 

@@ -1,3 +1,4 @@
+#include "platform/compiler.h"
 #include "platform/platform.h"
 #include "platform/windows/win32.h"
 
@@ -11,7 +12,7 @@ MutexHandle CreateMutexObject(bool initiallyOwned) noexcept {
 
 void SpinPause() noexcept { YieldProcessor(); }
 
-WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noexcept {
+VZV_HOT WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noexcept {
     switch (::WaitForSingleObject(mutex, timeoutMs)) {
         case WAIT_OBJECT_0: return WaitResult::Acquired;
         case WAIT_ABANDONED: return WaitResult::Abandoned;
@@ -20,7 +21,9 @@ WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noexcept {
     }
 }
 
-bool ReleaseMutexObject(MutexHandle mutex) noexcept { return ::ReleaseMutex(mutex) != FALSE; }
+VZV_HOT bool ReleaseMutexObject(MutexHandle mutex) noexcept {
+    return ::ReleaseMutex(mutex) != FALSE;
+}
 
 void CloseMutexObject(MutexHandle mutex) noexcept { ::CloseHandle(mutex); }
 

@@ -1,3 +1,4 @@
+#include "platform/compiler.h"
 #include "platform/platform.h"
 #include "platform/windows/win32.h"
 
@@ -5,13 +6,13 @@
 
 namespace vzv::platform {
 
-LocalTime LocalTimeNow() noexcept {
+VZV_HOT LocalTime LocalTimeNow() noexcept {
     SYSTEMTIME t;
     ::GetLocalTime(&t);
     return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
 }
 
-std::uint32_t CurrentThreadId() noexcept { return ::GetCurrentThreadId(); }
+VZV_HOT std::uint32_t CurrentThreadId() noexcept { return ::GetCurrentThreadId(); }
 
 void WriteStandardOutput(const char* text, std::size_t length) noexcept {
     std::fwrite(text, 1, length, stdout);
