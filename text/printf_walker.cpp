@@ -192,6 +192,28 @@ VZV_HOT FormatKind ClassifyText(const Ch* format, Plan<Ch>* plan = nullptr) noex
 
 // ---- Output ---------------------------------------------------------------
 
+// The first and the last `Width` bytes of a run of Width..2*Width bytes.
+template <std::size_t Width>
+void CopyEnds(char* to, const char* from, std::size_t n) noexcept {
+    char first[Width], last[Width];
+    std::memcpy(first, from, Width);
+    std::memcpy(last, from + n - Width, Width);
+    std::memcpy(to, first, Width);
+    std::memcpy(to + n - Width, last, Width);
+}
+
+// Most runs in a log line (words between conversions, numbers) are a few
+// bytes: those take a few moves instead of a call into the C library.
+inline void CopyBytes(void* to, const void* from, std::size_t n) noexcept {
+    auto* const out = static_cast<char*>(to);
+    const auto* const in = static_cast<const char*>(from);
+    if (n > 16) std::memcpy(out, in, n);
+    else if (n >= 8) CopyEnds<8>(out, in, n);
+    else if (n >= 4) CopyEnds<4>(out, in, n);
+    else if (n >= 2) CopyEnds<2>(out, in, n);
+    else if (n == 1) *out = *in;
+}
+
 constexpr bool kWide16 = sizeof(wchar_t) == 2;
 
 template <class Out>
@@ -223,7 +245,7 @@ public:
     // Units of the output width, copied as they are.
     void PutUnits(const Out* units, std::size_t n) noexcept {
         if (n > limit_ - pos_) n = limit_ - pos_;
-        std::memcpy(out_ + pos_, units, n * sizeof(Out));
+        CopyBytes(out_ + pos_, units, n * sizeof(Out));
         pos_ += n;
     }
     void Fill(char c, std::size_t n) noexcept {
@@ -579,7 +601,9 @@ void FormatSpecial(Sink<Out>& sink, const Spec& s, F x) noexcept {
                : (negative && fraction == quiet) ? "1#IND"
                                                   : "1#QNAN";
     }
-    char digits[8];
+    // Larger than the longest name: the compiler cannot tell that the name
+    // bounds the copies below, and would warn of reads past a tight array.
+    char digits[24];
     std::strcpy(digits, name);
     const std::size_t length = std::strlen(digits);
 
@@ -663,10 +687,10 @@ VZV_HOT bool FixedDigits(double magnitude, int precision, bool point, char* out,
     // At least one digit before the point.
     while (end - first < precision + 1) *--first = '0';
     const auto whole = static_cast<std::size_t>(end - first - precision);
-    std::memcpy(out, first, whole);
+    CopyBytes(out, first, whole);
     length = whole;
     if (precision > 0 || point) out[length++] = '.';
-    std::memcpy(out + length, first + whole, static_cast<std::size_t>(precision));
+    CopyBytes(out + length, first + whole, static_cast<std::size_t>(precision));
     length += static_cast<std::size_t>(precision);
     return true;
 }

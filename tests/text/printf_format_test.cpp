@@ -298,6 +298,25 @@ TEST(PrintfFormat, CutsSilently) {
     EXPECT_EQ(CallWide(&FormatWide, 1, L"%s", L"abc"), u"");
 }
 
+// Literal runs, strings and numbers of every short length are copied whole,
+// and cut at any unit.
+TEST(PrintfFormat, RunsOfEveryLength) {
+    const std::string letters = "abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGH";
+    for (std::size_t n = 0; n <= 40; ++n) {
+        const std::string run = letters.substr(0, n);
+        const std::string format = run + "%s|%.*f" + run;
+        const std::size_t precision = n % 18;
+        const std::string fraction = precision != 0 ? "." + std::string(precision, '0') : "";
+        const std::string expected = run + run + "|" + std::to_string(n) + fraction + run;
+        SCOPED_TRACE(format);
+        for (std::size_t count : {std::size_t{512}, n + 1, 2 * n + 3}) {
+            EXPECT_EQ(CallNarrow(&printf_walker::WalkNarrow, count, format.c_str(), run.c_str(),
+                                 static_cast<int>(precision), static_cast<double>(n)),
+                      expected.substr(0, count - 1));
+        }
+    }
+}
+
 TEST(PrintfFormat, NullFormatAndEmptyBuffer) {
     for (const auto& fns : {std::make_pair(&FormatNarrow, &FormatWide),
                             std::make_pair(&printf_walker::WalkNarrow, &printf_walker::WalkWide)}) {
