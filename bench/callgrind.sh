@@ -17,7 +17,7 @@ instructions() {  # kind count
 }
 
 printf '%-16s %s\n' "call" "instructions per call"
-for kind in narrow wide verbose_1000 disabled disabled_scope peer; do
+for kind in narrow wide verbose_1000 scope disabled disabled_scope peer; do
     a=$(instructions "$kind" "$low")
     b=$(instructions "$kind" "$high")
     printf '%-16s %d\n' "$kind" $(( (b - a) / (high - low) ))

@@ -39,10 +39,11 @@ int main(int argc, char** argv) {
     // The first line sizes the buffers outside the counted difference.
     Log::Information("request %d from %s took %.3f ms", 42, "10.0.0.1", 12.345);
     const bool narrow = kind == "narrow", disabled = kind == "disabled", wide = kind == "wide";
-    const bool verbose = kind == "verbose_1000", scope = kind == "disabled_scope";
+    const bool verbose = kind == "verbose_1000", idleScope = kind == "disabled_scope";
+    const bool scope = idleScope || kind == "scope";
     if (!narrow && !disabled && !wide && !verbose && !scope) return 2;
     if (verbose) Log::SetLogLevel(Log::LOGLEVEL_VERBOSE);
-    if (scope) Log::SetLogLevel(Log::LOGLEVEL_ERROR);
+    if (idleScope) Log::SetLogLevel(Log::LOGLEVEL_ERROR);
     std::string text;
     while (text.size() < 1000) text += "lorem ipsum dolor sit amet ";
     text.resize(1000);

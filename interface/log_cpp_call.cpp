@@ -2,10 +2,15 @@
 
 #include "interface/log_facade.h"
 #include "interface/wide_text.h"
+#include "platform/compiler.h"
 #include "text/printf_format.h"
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
+#include <initializer_list>
 #include <new>
+#include <string_view>
 
 namespace vzv {
 
@@ -29,11 +34,19 @@ std::int64_t SteadyNanoseconds() {
         .count();
 }
 
-// The line is logged as built: a '%' in the traced text is not a directive.
-template <typename String>
-void LogLine(String line) {
-    if (line.size() > kLongestLine) line.resize(kLongestLine);
-    CLogFacade::Instance().Information(line.c_str());
+// The parts joined on the stack, cut at the longest line Information keeps,
+// and logged as they are: a '%' in the traced text is not a directive.
+template <typename Ch>
+void LogLine(std::initializer_list<std::basic_string_view<Ch>> parts) {
+    Ch line[kTraceBuffer];
+    std::size_t length = 0;
+    for (const std::basic_string_view<Ch> part : parts) {
+        const std::size_t n = std::min(part.size(), kLongestLine - length);
+        std::char_traits<Ch>::copy(line + length, part.data(), n);
+        length += n;
+    }
+    line[length] = 0;
+    CLogFacade::Instance().Information(line);
 }
 
 }  // namespace
@@ -50,20 +63,23 @@ void LogCppCallAccess::StartWide(LogCppCall& call, const wchar_t* format, std::v
     if (Tracing()) Start(call, format, args);
 }
 
-void LogCppCallAccess::Start(LogCppCall& call, const char* format, std::va_list args) {
+VZV_HOT void LogCppCallAccess::Start(LogCppCall& call, const char* format, std::va_list args) {
     char buffer[kTraceBuffer];
     FormatNarrow(buffer, kTraceBuffer, format, args);
-    call.m_sText = buffer;
-    LogLine("--> " + call.m_sText + " -- start");
+    const std::string_view text(buffer);  // up to a NUL that a %c may have put
+    call.m_sText = text;
+    LogLine<char>({"--> ", text, " -- start"});
     call.m_bWide = false;
     call.m_tStart = SteadyNanoseconds();
 }
 
-void LogCppCallAccess::Start(LogCppCall& call, const wchar_t* format, std::va_list args) {
+VZV_HOT void LogCppCallAccess::Start(LogCppCall& call, const wchar_t* format,
+                                     std::va_list args) {
     char16_t buffer[kTraceBuffer];
     FormatWide(buffer, kTraceBuffer, format, args);
+    const std::u16string_view text(buffer);
     call.m_wsText = ToWide(buffer);
-    LogLine(u"--> " + std::u16string(buffer) + u" -- start");
+    LogLine<char16_t>({u"--> ", text, u" -- start"});
     call.m_bWide = true;
     call.m_tStart = SteadyNanoseconds();
 }
@@ -104,17 +120,21 @@ VuzavovEro::LogCppCall::~LogCppCall() {
 
 namespace vzv {
 
-void LogCppCallAccess::End(LogCppCall& call) noexcept {
+VZV_HOT void LogCppCallAccess::End(LogCppCall& call) noexcept {
     try {
         if (!Tracing()) return;
         // Integer division truncates toward zero: 1,999,999 ns is 1 ms.
         const std::int64_t elapsedMs = (SteadyNanoseconds() - call.m_tStart) / 1000000;
-        const std::string number = std::to_string(elapsedMs);
+        char digits[24];
+        const std::string_view number(digits, static_cast<std::size_t>(
+                                                  std::to_chars(digits, digits + sizeof digits,
+                                                                elapsedMs).ptr - digits));
         if (call.m_bWide) {
-            LogLine(u"<-- " + ToUtf16(call.m_wsText.c_str()) + u" -- ended (" +
-                    std::u16string(number.begin(), number.end()) + u"ms)");
+            const std::u16string wideNumber(number.begin(), number.end());
+            LogLine<char16_t>({u"<-- ", ToUtf16(call.m_wsText.c_str()), u" -- ended (",
+                               wideNumber, u"ms)"});
         } else {
-            LogLine("<-- " + call.m_sText + " -- ended (" + number + "ms)");
+            LogLine<char>({"<-- ", call.m_sText, " -- ended (", number, "ms)"});
         }
     } catch (...) {
         // A scope's end must not throw; the end line is lost instead.

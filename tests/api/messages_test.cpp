@@ -64,8 +64,9 @@ TEST_F(MessagesTest, TracedScopes) {
         Log::LogCppCall idle("idle when built");
         Log::SetLogLevel(Log::LOGLEVEL_VERBOSE);
     }
+    { Log::LogCppCall longest("%s", std::string(3000, 'x').c_str()); }
     const Lines lines = Logged();
-    ASSERT_EQ(lines.size(), 12u) << ::testing::PrintToString(lines);
+    ASSERT_EQ(lines.size(), 14u) << ::testing::PrintToString(lines);
     EXPECT_EQ(lines[0], "0:Switch Runtime Log Level from 'Error' to 'Info'");
     EXPECT_EQ(lines[1], "2:--> outer text 5% -- start");
     EXPECT_EQ(lines[2], "2:--> inner -- start");
@@ -81,6 +82,9 @@ TEST_F(MessagesTest, TracedScopes) {
     // An object built below Information logs nothing, even when the level
     // allows it at its end.
     EXPECT_EQ(lines[11], "0:Switch Runtime Log Level from 'Error' to 'Verbose'");
+    // Lines are cut at the longest that Information keeps.
+    EXPECT_EQ(lines[12], "2:--> " + std::string(2043, 'x'));
+    EXPECT_EQ(lines[13], "2:<-- " + std::string(2043, 'x'));
 }
 
 }  // namespace
