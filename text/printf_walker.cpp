@@ -13,6 +13,10 @@
 #include <new>
 #include <type_traits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vzv::printf_walker {
 namespace {
 
@@ -237,6 +241,25 @@ public:
     std::size_t PutBmp(const wchar_t* text, std::size_t n) noexcept {
         const std::size_t room = limit_ - pos_;
         std::size_t i = 0;
+#if defined(__SSE2__)
+        if constexpr (!kWide16 && std::is_same_v<Out, char16_t>) {
+            // Eight UTF-32 units at a time while none is beyond the BMP:
+            // biased by 0x8000, they fit the signed 16-bit pack.
+            const __m128i bias32 = _mm_set1_epi32(0x8000);
+            const __m128i bias16 = _mm_set1_epi16(-0x8000);
+            for (; i + 8 <= n && i + 8 <= room; i += 8) {
+                const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+                const __m128i high =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + 4));
+                const __m128i above = _mm_or_si128(_mm_srli_epi32(low, 16), _mm_srli_epi32(high, 16));
+                if (_mm_movemask_epi8(_mm_cmpeq_epi32(above, _mm_setzero_si128())) != 0xFFFF) break;
+                const __m128i packed = _mm_packs_epi32(_mm_sub_epi32(low, bias32),
+                                                       _mm_sub_epi32(high, bias32));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out_ + pos_ + i),
+                                 _mm_add_epi16(packed, bias16));
+            }
+        }
+#endif
         for (; i < n && i < room && (kWide16 || Code(text[i]) <= 0xFFFF); ++i)
             out_[pos_ + i] = static_cast<Out>(text[i]);
         pos_ += i;

@@ -317,6 +317,34 @@ TEST(PrintfFormat, RunsOfEveryLength) {
     }
 }
 
+// Wide text of every short length, in the BMP (both halves of it) and
+// beyond, in the format and as an argument.
+TEST(PrintfFormat, WideRunsOfEveryLength) {
+    const std::u16string units = u"a\u00E9\u4E2D\uFFFD\uE000z\U0001F600";
+    for (std::size_t n = 0; n <= 40; ++n) {
+        std::u16string run;
+        for (std::size_t i = 0; run.size() < n; ++i) run += units[i % units.size()];
+        run.resize(n);
+        if (n > 0 && (run.back() & 0xFC00) == 0xD800) run.back() = u'b';  // no split pair
+        std::wstring wideRun;
+        for (std::size_t i = 0; i < run.size(); ++i) {
+            const bool pair = (run[i] & 0xFC00) == 0xD800;
+            wideRun += sizeof(wchar_t) == 2 || !pair
+                           ? static_cast<wchar_t>(run[i])
+                           : static_cast<wchar_t>(0x10000 + ((run[i] - 0xD800) << 10) +
+                                                  (run[i + 1] - 0xDC00));
+            if (pair && sizeof(wchar_t) == 4) ++i;
+        }
+        const std::wstring format = wideRun + L"%s|" + wideRun;
+        const std::u16string expected = run + run + u"|" + run;
+        SCOPED_TRACE(n);
+        for (std::size_t count : {std::size_t{512}, n + 1, 2 * n + 3}) {
+            EXPECT_EQ(CallWide(&printf_walker::WalkWide, count, format.c_str(), wideRun.c_str()),
+                      expected.substr(0, count - 1));
+        }
+    }
+}
+
 TEST(PrintfFormat, NullFormatAndEmptyBuffer) {
     for (const auto& fns : {std::make_pair(&FormatNarrow, &FormatWide),
                             std::make_pair(&printf_walker::WalkNarrow, &printf_walker::WalkWide)}) {
