@@ -1,3 +1,4 @@
+#include "text/utf16_length.h"
 #include "text/utf8.h"
 
 #include <gtest/gtest.h>
@@ -214,6 +215,19 @@ TEST(Utf8, IllFormedTextFailsWhollyAndIsReported) {
         std::u16string result = u"stale";
         EXPECT_EQ(Reported(text.c_str(), result), "bad utf8 string: '" + text + "'\r\n");
         EXPECT_TRUE(result.empty());
+    }
+}
+
+// Every length at every start within a word, with units after the NUL that
+// must not count; units with a zero byte, or the top bit, are no NUL.
+TEST(Utf16Length, EveryLengthAndAlignment) {
+    for (std::size_t offset = 0; offset < 4; ++offset) {
+        for (std::size_t length = 0; length <= 40; ++length) {
+            std::u16string buffer(offset + length + 9, u'\x0100');
+            for (std::size_t i = 1; i < buffer.size(); i += 2) buffer[i] = u'\x8000';
+            buffer[offset + length] = 0;
+            EXPECT_EQ(Utf16Length(buffer.data() + offset), length) << offset;
+        }
     }
 }
 
