@@ -220,6 +220,20 @@ inline void CopyBytes(void* to, const void* from, std::size_t n) noexcept {
 
 constexpr bool kWide16 = sizeof(wchar_t) == 2;
 
+#if defined(__SSE2__)
+// Four UTF-32 units as UTF-16, unless one is beyond the BMP (nothing written
+// then). Biased by 0x8000, BMP values fit the signed 16-bit pack.
+inline bool NarrowFour(const wchar_t* in, char16_t* out) noexcept {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const __m128i above = _mm_srli_epi32(units, 16);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(above, _mm_setzero_si128())) != 0xFFFF) return false;
+    const __m128i biased = _mm_sub_epi32(units, _mm_set1_epi32(0x8000));
+    const __m128i packed = _mm_add_epi16(_mm_packs_epi32(biased, biased), _mm_set1_epi16(-0x8000));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
+    return true;
+}
+#endif
+
 template <class Out>
 class Sink {
 public:
@@ -232,8 +246,11 @@ public:
         if constexpr (std::is_same_v<Out, char>) {
             PutUnits(ascii, n);
         } else {
-            for (std::size_t i = 0; i < n && pos_ < limit_; ++i)
-                out_[pos_++] = static_cast<Out>(static_cast<unsigned char>(ascii[i]));
+            if (n > limit_ - pos_) n = limit_ - pos_;
+            Out* const out = out_ + pos_;
+            for (std::size_t i = 0; i < n; ++i)
+                out[i] = static_cast<Out>(static_cast<unsigned char>(ascii[i]));
+            pos_ += n;
         }
     }
     // Wide characters up to the first beyond the BMP, one unit each; returns
@@ -243,20 +260,12 @@ public:
         std::size_t i = 0;
 #if defined(__SSE2__)
         if constexpr (!kWide16 && std::is_same_v<Out, char16_t>) {
-            // Eight UTF-32 units at a time while none is beyond the BMP:
-            // biased by 0x8000, they fit the signed 16-bit pack.
-            const __m128i bias32 = _mm_set1_epi32(0x8000);
-            const __m128i bias16 = _mm_set1_epi16(-0x8000);
-            for (; i + 8 <= n && i + 8 <= room; i += 8) {
-                const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-                const __m128i high =
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + 4));
-                const __m128i above = _mm_or_si128(_mm_srli_epi32(low, 16), _mm_srli_epi32(high, 16));
-                if (_mm_movemask_epi8(_mm_cmpeq_epi32(above, _mm_setzero_si128())) != 0xFFFF) break;
-                const __m128i packed = _mm_packs_epi32(_mm_sub_epi32(low, bias32),
-                                                       _mm_sub_epi32(high, bias32));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out_ + pos_ + i),
-                                 _mm_add_epi16(packed, bias16));
+            // Four units a step, the last step overlapping the one before:
+            // words between conversions are mostly shorter than eight.
+            const std::size_t m = n < room ? n : room;
+            if (m >= 4) {
+                while (i + 4 <= m && NarrowFour(text + i, out_ + pos_ + i)) i += 4;
+                if (i + 4 > m && i < m && NarrowFour(text + m - 4, out_ + pos_ + m - 4)) i = m;
             }
         }
 #endif
