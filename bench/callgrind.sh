@@ -22,3 +22,13 @@ for kind in narrow wide verbose_1000 scope disabled disabled_scope peer; do
     b=$(instructions "$kind" "$high")
     printf '%-16s %d\n' "$kind" $(( (b - a) / (high - low) ))
 done
+
+# Pages touched per line: each costs a page walk after the line's write
+# call, which flushes the TLB on this kind of kernel (see pages.py).
+printf '\n%-16s %s\n' "line" "pages touched per line (lackey)"
+for kind in floor narrow wide peer; do
+    valgrind --tool=lackey --trace-mem=yes --log-file="$scratch/trace" "$probe" "$kind" 300 \
+        "$scratch" >/dev/null 2>&1
+    printf '%-16s %s\n' "$kind" "$(python3 "$(dirname "$0")/pages.py" "$scratch/trace" 300)"
+    rm -f "$scratch"/*
+done

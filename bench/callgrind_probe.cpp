@@ -2,6 +2,8 @@
 // callgrind: `probe <kind> <count> <scratch folder>`. Two runs with different
 // counts give the instructions per call by their difference.
 #include "VuzavovEro.h"
+#include "engine/log_line.h"
+#include "platform/platform.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +35,21 @@ int main(int argc, char** argv) {
 #else
         return 2;
 #endif
+    }
+    if (kind == "floor") {
+        // The finished line, written as it is: what every line costs at least.
+        std::u16string line = vzv::FormatLinePrefix(2) + u"request 42 from 10.0.0.1 took 12.345 ms";
+        line += vzv::kLineEnd;
+        const std::u16string file(path.begin(), path.end());
+        const auto handle = vzv::platform::OpenFile(
+            (file + u"/floor.log").c_str(), vzv::platform::kGenericWrite,
+            vzv::platform::kFileShareRead, vzv::platform::kCreateAlways,
+            vzv::platform::kFileAttributeNormal);
+        for (long i = 0; i <= count; ++i)
+            vzv::platform::WriteFile(handle, line.data(),
+                                     static_cast<std::uint32_t>(line.size() * sizeof(char16_t)));
+        vzv::platform::CloseFile(handle);
+        return 0;
     }
     Log::SetLogPath((path + L"/probe.log").c_str());
     Log::SetLogLevel(kind == "disabled" ? Log::LOGLEVEL_ERROR : Log::LOGLEVEL_INFO);
