@@ -4,7 +4,7 @@
 #include "engine/log_path.h"
 #include "platform/compiler.h"
 #include "platform/platform.h"
-#include "text/utf16_length.h"
+#include "text/text_scan.h"
 #include "text/utf8.h"
 
 #include <algorithm>
@@ -76,7 +76,7 @@ constexpr auto kSpinLimit = std::chrono::microseconds(200);
 
 VZV_HOT void CLogWriter::Write(std::int32_t level, const char16_t* text) {
     if (level > Level()) return;
-    PendingLine line{level, nullptr, text, Utf16Length(text),
+    PendingLine line{level, nullptr, text, TextLength(text),
                      platform::CurrentThreadId()};
     Submit(line);
 }
@@ -87,7 +87,7 @@ VZV_HOT void CLogWriter::WriteNarrow(std::int32_t level, const char* text) {
         Utf8ToWideReported(text);
         return;
     }
-    PendingLine line{level, text, nullptr, text != nullptr ? std::strlen(text) : 0,
+    PendingLine line{level, text, nullptr, text != nullptr ? TextLength(text) : 0,
                      platform::CurrentThreadId()};
     Submit(line);
 }
@@ -226,7 +226,7 @@ VZV_HOT char16_t* CLogWriter::PutLine(char16_t* at, const PendingLine& line) {
 }
 
 void CLogWriter::WriteLine(std::int32_t level, const char16_t* text) {
-    const PendingLine line{level, nullptr, text, Utf16Length(text),
+    const PendingLine line{level, nullptr, text, TextLength(text),
                            platform::CurrentThreadId()};
     WriteBuilt(PutLine(LineBuffer(kMaxPrefixUnits + line.length + 2), line));
 }

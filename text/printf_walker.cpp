@@ -1,6 +1,7 @@
 #include "text/printf_walker.h"
 
 #include "platform/compiler.h"
+#include "text/text_scan.h"
 
 #include <climits>
 #include <cmath>
@@ -138,14 +139,10 @@ VZV_HOT const Ch* ParseSpec(const Ch* p, Spec& s) noexcept {
     return Fits(s.conv, s.size) ? p + 1 : nullptr;
 }
 
-// The next '%' or the terminating NUL, by the C library's (vectorised) scans.
-inline const char* FindPercent(const char* p) noexcept {
-    const char* found = std::strchr(p, '%');
-    return found != nullptr ? found : p + std::strlen(p);
-}
-inline const wchar_t* FindPercent(const wchar_t* p) noexcept {
-    const wchar_t* found = std::wcschr(p, L'%');
-    return found != nullptr ? found : p + std::wcslen(p);
+// The next '%' or the terminating NUL.
+template <class Ch>
+const Ch* FindPercent(const Ch* p) noexcept {
+    return FindUnitOrEnd(p, static_cast<Ch>('%'));
 }
 
 // What the check learns on its way through a format, so that the walk need
@@ -886,8 +883,10 @@ VZV_HOT void PutText(Sink<Out>& sink, const Ch* p, const Ch* end) noexcept {
     }
 }
 
-inline const char* TextEnd(const char* text) noexcept { return text + std::strlen(text); }
-inline const wchar_t* TextEnd(const wchar_t* text) noexcept { return text + std::wcslen(text); }
+template <class Ch>
+const Ch* TextEnd(const Ch* text) noexcept {
+    return FindUnitOrEnd(text, Ch{0});
+}
 
 template <class Out, class Src>
 VZV_HOT void FormatText(Sink<Out>& sink, const Spec& s, const Src* text) noexcept {

@@ -1,4 +1,4 @@
-#include "text/utf16_length.h"
+#include "text/text_scan.h"
 #include "text/utf8.h"
 
 #include <gtest/gtest.h>
@@ -218,17 +218,32 @@ TEST(Utf8, IllFormedTextFailsWhollyAndIsReported) {
     }
 }
 
-// Every length at every start within a word, with units after the NUL that
-// must not count; units with a zero byte, or the top bit, are no NUL.
-TEST(Utf16Length, EveryLengthAndAlignment) {
-    for (std::size_t offset = 0; offset < 4; ++offset) {
+// Every length at every start within a block, for each unit size, with
+// units after the end that must not count; units that share a byte with
+// the target or NUL are neither.
+template <class Ch>
+void CheckScans(Ch filler, Ch other) {
+    for (std::size_t offset = 0; offset < 16 / sizeof(Ch); ++offset) {
         for (std::size_t length = 0; length <= 40; ++length) {
-            std::u16string buffer(offset + length + 9, u'\x0100');
-            for (std::size_t i = 1; i < buffer.size(); i += 2) buffer[i] = u'\x8000';
-            buffer[offset + length] = 0;
-            EXPECT_EQ(Utf16Length(buffer.data() + offset), length) << offset;
+            std::basic_string<Ch> text(offset + length + 17, filler);
+            for (std::size_t i = 1; i < text.size(); i += 2) text[i] = other;
+            text[offset + length] = 0;
+            const Ch* const start = text.data() + offset;
+            EXPECT_EQ(TextLength(start), length) << offset;
+            EXPECT_EQ(FindUnitOrEnd(start, Ch{'%'}), start + length) << offset;
+            if (length > 0) {
+                text[offset + length - 1] = '%';
+                text[offset + length + 1] = '%';
+                EXPECT_EQ(FindUnitOrEnd(start, Ch{'%'}), start + length - 1) << offset;
+            }
         }
     }
+}
+
+TEST(TextScan, EveryLengthAndAlignment) {
+    CheckScans<char>('a', '\xA5');
+    CheckScans<char16_t>(u'\x0100', u'\x2580');
+    CheckScans<wchar_t>(L'\x2500', static_cast<wchar_t>(0x8025));
 }
 
 }  // namespace
