@@ -7,8 +7,8 @@
 // miss after the line's write system call (which flushes the TLB on kernels
 // that isolate their page tables).
 //
-// VZV_NO_SANITIZE exempts a function that reads whole words past the end of
-// its data on purpose from the address and thread sanitizers.
+// VZV_NO_SANITIZE exempts a function that reads whole aligned blocks past the
+// end of its data on purpose from the address and thread sanitizers.
 #if defined(__GNUC__)
 #define VZV_HOT __attribute__((hot))
 #define VZV_NOINLINE __attribute__((noinline))

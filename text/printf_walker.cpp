@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cwchar>
 #include <limits>
 #include <new>
 #include <type_traits>
@@ -407,7 +406,7 @@ VZV_HOT std::size_t EmitText(Sink<Out>* sink, const Src* text, std::size_t limit
     if constexpr (std::is_same_v<Out, Src>) {
         if constexpr (std::is_same_v<Out, char>) {  // bytes pass unchanged
             if (limit == SIZE_MAX) {
-                n = std::strlen(text);
+                n = TextLength(text);
             } else {
                 const void* const nul = std::memchr(text, 0, limit);
                 n = nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : limit;
@@ -883,11 +882,6 @@ VZV_HOT void PutText(Sink<Out>& sink, const Ch* p, const Ch* end) noexcept {
     }
 }
 
-template <class Ch>
-const Ch* TextEnd(const Ch* text) noexcept {
-    return FindUnitOrEnd(text, Ch{0});
-}
-
 template <class Out, class Src>
 VZV_HOT void FormatText(Sink<Out>& sink, const Spec& s, const Src* text) noexcept {
     if (text == nullptr) {
@@ -895,7 +889,7 @@ VZV_HOT void FormatText(Sink<Out>& sink, const Spec& s, const Src* text) noexcep
         return;
     }
     if (s.width == 0 && s.precision < 0) {  // the whole text, as it is
-        PutText(sink, text, TextEnd(text));
+        PutText(sink, text, text + TextLength(text));
         return;
     }
     const std::size_t limit = s.precision < 0 ? SIZE_MAX : static_cast<std::size_t>(s.precision);

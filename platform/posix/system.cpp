@@ -12,6 +12,7 @@ namespace {
 // The library's few bytes of thread-local state sit in the static TLS block,
 // read with one instruction instead of a call into the dynamic loader per
 // access (glibc reserves room there for libraries loaded later too).
+
 // localtime_r costs more than the rest of a log line's formatting, and its
 // result only changes with the second: each thread keeps its last one.
 [[gnu::tls_model("initial-exec")]] thread_local time_t t_second = -1;
