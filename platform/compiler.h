@@ -12,13 +12,16 @@
 #if defined(__GNUC__)
 #define VZV_HOT __attribute__((hot))
 #define VZV_NOINLINE __attribute__((noinline))
+#define VZV_COLD __attribute__((cold, noinline))
 #define VZV_NO_SANITIZE __attribute__((no_sanitize_address, no_sanitize_thread))
 #elif defined(_MSC_VER)
 #define VZV_HOT
 #define VZV_NOINLINE __declspec(noinline)
+#define VZV_COLD __declspec(noinline)
 #define VZV_NO_SANITIZE __declspec(no_sanitize_address)
 #else
 #define VZV_HOT
 #define VZV_NOINLINE
+#define VZV_COLD
 #define VZV_NO_SANITIZE
 #endif

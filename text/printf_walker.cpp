@@ -521,7 +521,7 @@ VZV_HOT void EmitDigits(Sink<Out>& sink, const Spec& s, unsigned long long magni
 }
 
 template <class Out>
-VZV_HOT void FormatInteger(Sink<Out>& sink, const Spec& s, Args& a) noexcept {
+VZV_HOT VZV_NOINLINE void FormatInteger(Sink<Out>& sink, const Spec& s, Args& a) noexcept {
     const bool isSigned = s.conv == 'd' || s.conv == 'i';
     unsigned long long magnitude;
     char prefix[2];
@@ -550,7 +550,7 @@ VZV_HOT void FormatInteger(Sink<Out>& sink, const Spec& s, Args& a) noexcept {
 // msvcrt: always every hex digit of the pointer, upper case, no 0x unless '#';
 // its precision is forced, so the 0 flag and a given precision have no effect.
 template <class Out>
-void FormatPointer(Sink<Out>& sink, const Spec& s, Args& a) noexcept {
+VZV_NOINLINE void FormatPointer(Sink<Out>& sink, const Spec& s, Args& a) noexcept {
     const auto value = reinterpret_cast<std::uintptr_t>(va_arg(a.ap, void*));
     EmitDigits(sink, s, value, 16, true, "0X", s.alt ? 2 : 0, 2 * sizeof(void*), false);
 }
@@ -626,7 +626,7 @@ bool IsExponentStyle(char conv) noexcept {
 // long one pads them with zeros; left-justified, those zeros turn into
 // trailing spaces.
 template <class Out, class F>
-void FormatSpecial(Sink<Out>& sink, const Spec& s, F x) noexcept {
+VZV_COLD void FormatSpecial(Sink<Out>& sink, const Spec& s, F x) noexcept {
     const bool negative = std::signbit(x);
     const char* name = "1#INF";
     if (std::isnan(x)) {
@@ -798,24 +798,28 @@ VZV_NOINLINE void FormatFloatByLibrary(Sink<Out>& sink, const Spec& s, F x) noex
     });
 }
 
-template <class Out, class F>
-VZV_HOT void FormatFloat(Sink<Out>& sink, const Spec& s, F x) noexcept {
+template <class Out>
+VZV_HOT VZV_NOINLINE void FormatDouble(Sink<Out>& sink, const Spec& s, double x) noexcept {
     if (!std::isfinite(x)) {
         FormatSpecial(sink, s, x);
         return;
     }
-    if constexpr (!std::is_same_v<F, long double>) {
-        char fixed[48];
-        std::size_t length = 0;
-        if (s.conv == 'f' &&
-            FixedDigits(std::fabs(x), s.precision < 0 ? 6 : s.precision, s.alt, fixed, length)) {
-            const char sign = std::signbit(x) ? '-' : s.plus ? '+' : s.space ? ' ' : 0;
-            EmitField(sink, s, &sign, sign != 0 ? 1 : 0, 0, s.zero, length,
-                      [&] { sink.Put(fixed, length); });
-            return;
-        }
+    char fixed[48];
+    std::size_t length = 0;
+    if (s.conv == 'f' &&
+        FixedDigits(std::fabs(x), s.precision < 0 ? 6 : s.precision, s.alt, fixed, length)) {
+        const char sign = std::signbit(x) ? '-' : s.plus ? '+' : s.space ? ' ' : 0;
+        EmitField(sink, s, &sign, sign != 0 ? 1 : 0, 0, s.zero, length,
+                  [&] { sink.Put(fixed, length); });
+        return;
     }
     FormatFloatByLibrary(sink, s, x);
+}
+
+template <class Out>
+VZV_NOINLINE void FormatLongDouble(Sink<Out>& sink, const Spec& s, long double x) noexcept {
+    if (std::isfinite(x)) FormatFloatByLibrary(sink, s, x);
+    else FormatSpecial(sink, s, x);
 }
 
 // ---- Characters and strings ---------------------------------------------------
@@ -845,7 +849,8 @@ Units<char16_t> CharUnits(char16_t, bool wideArg, std::uint32_t v) noexcept {
 }
 
 template <class Out>
-void FormatChar(Sink<Out>& sink, const Spec& s, Units<Out> u) noexcept {
+VZV_NOINLINE void FormatChar(Sink<Out>& sink, const Spec& s, bool wide, std::uint32_t value) noexcept {
+    const Units<Out> u = CharUnits(Out{}, wide, value);
     std::size_t n = static_cast<std::size_t>(u.n);
     if (s.precision >= 0 && n > static_cast<std::size_t>(s.precision)) n = 0;
     EmitField(sink, s, "", 0, 0, s.zero, n, [&] {
@@ -883,7 +888,7 @@ VZV_HOT void PutText(Sink<Out>& sink, const Ch* p, const Ch* end) noexcept {
 }
 
 template <class Out, class Src>
-VZV_HOT void FormatText(Sink<Out>& sink, const Spec& s, const Src* text) noexcept {
+VZV_HOT VZV_NOINLINE void FormatText(Sink<Out>& sink, const Spec& s, const Src* text) noexcept {
     if (text == nullptr) {
         FormatText(sink, s, "(null)");
         return;
@@ -940,15 +945,13 @@ VZV_HOT void Convert(Sink<Out>& sink, Spec& s, Args& a, bool wideFormat) noexcep
         FormatPointer(sink, s, a);
         break;
     case 'e': case 'E': case 'f': case 'g': case 'G': case 'a': case 'A':
-        if (s.size == Size::L) FormatFloat(sink, s, va_arg(a.ap, long double));
-        else FormatFloat(sink, s, va_arg(a.ap, double));
+        if (s.size == Size::L) FormatLongDouble(sink, s, va_arg(a.ap, long double));
+        else FormatDouble(sink, s, va_arg(a.ap, double));
         break;
-    case 'c': case 'C': {
-        const bool wide = TakesWide(s, wideFormat);
+    case 'c': case 'C':
         // wchar_t reaches us promoted: as int on Windows, as wint_t elsewhere.
-        FormatChar(sink, s, CharUnits(Out{}, wide, va_arg(a.ap, unsigned int)));
+        FormatChar(sink, s, TakesWide(s, wideFormat), va_arg(a.ap, unsigned int));
         break;
-    }
     case 's': case 'S':
         if (TakesWide(s, wideFormat)) FormatText(sink, s, va_arg(a.ap, const wchar_t*));
         else FormatText(sink, s, va_arg(a.ap, const char*));
