@@ -7,7 +7,7 @@ namespace vzv {
 std::atomic<std::int32_t> g_logLevel{LOGLEVEL_OFF};
 std::u16string g_logPath;
 
-CLogEngine& CLogEngine::GetInstance() {
+VZV_HOT CLogEngine& CLogEngine::GetInstance() {
     static CLogEngine engine;
     return engine;
 }

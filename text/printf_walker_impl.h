@@ -1,3 +1,11 @@
+// The walker's implementation, included by its two translation units, one
+// per output width (printf_walker_narrow.cpp, printf_walker_wide.cpp). Each
+// gets its own copy of these functions, beside its own entry points: the code
+// that formats one line then spans a few pages of the library rather than
+// pages shared with the other width's code, and every page a line touches
+// costs a TLB miss after its write call.
+#pragma once
+
 #include "text/printf_walker.h"
 
 #include "platform/compiler.h"
@@ -50,7 +58,7 @@ int AddDigit(int value, Ch c) noexcept {
 
 // The prefixes each conversion accepts. Stricter than some runtimes, so that
 // the runtime is never handed a combination it might reject or misread.
-VZV_HOT bool Fits(char conv, Size size) noexcept {
+inline VZV_HOT bool Fits(char conv, Size size) noexcept {
     switch (conv) {
     case 'd': case 'i': case 'o': case 'u': case 'x': case 'X':
         return size != Size::w && size != Size::L;
@@ -67,7 +75,7 @@ VZV_HOT bool Fits(char conv, Size size) noexcept {
 
 // The letters that are whole conversions on their own, "%d" or "%s": most
 // conversions in log formats, taken without the full parse.
-bool IsBareConversion(std::uint32_t c) noexcept {
+inline bool IsBareConversion(std::uint32_t c) noexcept {
     switch (c) {
     case 'd': case 'i': case 'o': case 'u': case 'x': case 'X': case 'c': case 'C': case 's':
     case 'S': case 'e': case 'E': case 'f': case 'g': case 'G': case 'a': case 'A': case 'p':
@@ -299,7 +307,7 @@ struct Units {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-void Encode(char32_t cp, Units<char>& u) noexcept {
+inline void Encode(char32_t cp, Units<char>& u) noexcept {
     if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = kReplacement;
     if (cp < 0x80) {
         u.u[0] = static_cast<char>(cp);
@@ -323,7 +331,7 @@ void Encode(char32_t cp, Units<char>& u) noexcept {
 }
 
 // Lone surrogates pass as they are: UTF-16 text may carry them, as on Windows.
-void Encode(char32_t cp, Units<char16_t>& u) noexcept {
+inline void Encode(char32_t cp, Units<char16_t>& u) noexcept {
     if (cp > 0x10FFFF) cp = kReplacement;
     if (cp < 0x10000) {
         u.u[0] = static_cast<char16_t>(cp);
@@ -337,7 +345,7 @@ void Encode(char32_t cp, Units<char16_t>& u) noexcept {
 
 // Lenient: a byte that starts no valid sequence stands for itself as U+00xx,
 // which is also what the C locale makes of it on Windows.
-char32_t DecodeUtf8(const char*& p) noexcept {
+inline char32_t DecodeUtf8(const char*& p) noexcept {
     const auto* s = reinterpret_cast<const unsigned char*>(p);
     const char32_t lead = s[0];
     int length = 1;
@@ -364,26 +372,26 @@ char32_t DecodeUtf8(const char*& p) noexcept {
     return cp;
 }
 
-char32_t WideValue(std::uint32_t v) noexcept {
+inline char32_t WideValue(std::uint32_t v) noexcept {
     return kWide16 ? (v & 0xFFFF) : v;
 }
 
 // The next character of a NUL-terminated text, in the output width; false at
 // the end. Narrow to narrow and (on Windows) wide to wide copy units unchanged.
-bool Next(const char*& p, Units<char>& u) noexcept {
+inline bool Next(const char*& p, Units<char>& u) noexcept {
     if (*p == 0) return false;
     u.u[0] = *p++;
     u.n = 1;
     return true;
 }
 
-bool Next(const char*& p, Units<char16_t>& u) noexcept {
+inline bool Next(const char*& p, Units<char16_t>& u) noexcept {
     if (*p == 0) return false;
     Encode(DecodeUtf8(p), u);
     return true;
 }
 
-bool Next(const wchar_t*& p, Units<char>& u) noexcept {
+inline bool Next(const wchar_t*& p, Units<char>& u) noexcept {
     if (*p == 0) return false;
     char32_t cp = WideValue(Code(*p++));
     if (kWide16 && cp >= 0xD800 && cp <= 0xDBFF && Code(*p) >= 0xDC00 && Code(*p) <= 0xDFFF)
@@ -392,7 +400,7 @@ bool Next(const wchar_t*& p, Units<char>& u) noexcept {
     return true;
 }
 
-bool Next(const wchar_t*& p, Units<char16_t>& u) noexcept {
+inline bool Next(const wchar_t*& p, Units<char16_t>& u) noexcept {
     if (*p == 0) return false;
     Encode(WideValue(Code(*p++)), u);
     return true;
@@ -448,7 +456,7 @@ struct Args {
     std::va_list ap;
 };
 
-VZV_HOT long long ReadSigned(Args& a, Size size) noexcept {
+inline VZV_HOT long long ReadSigned(Args& a, Size size) noexcept {
     switch (size) {
     case Size::hh:
     case Size::h: return static_cast<short>(va_arg(a.ap, int));  // msvcrt reads hh as h
@@ -464,7 +472,7 @@ VZV_HOT long long ReadSigned(Args& a, Size size) noexcept {
     }
 }
 
-VZV_HOT unsigned long long ReadUnsigned(Args& a, Size size) noexcept {
+inline VZV_HOT unsigned long long ReadUnsigned(Args& a, Size size) noexcept {
     switch (size) {
     case Size::hh:
     case Size::h: return static_cast<unsigned short>(va_arg(a.ap, unsigned int));
@@ -485,7 +493,7 @@ VZV_HOT unsigned long long ReadUnsigned(Args& a, Size size) noexcept {
 // The decimal digits of `value` (none for zero), written backwards ending
 // just before `end`; returns the first. Two digits a step from a table, by
 // a constant divisor: no division instruction.
-VZV_HOT char* PutDecimalDigits(char* end, unsigned long long value) noexcept {
+inline VZV_HOT char* PutDecimalDigits(char* end, unsigned long long value) noexcept {
     static constexpr char kPairs[] =
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
@@ -605,7 +613,7 @@ F RoundTiesAway(F x, char conv, int precision, char* scratch, std::size_t scratc
 }
 
 // The same for %a: the hex digits are the 52 fraction bits of a double.
-double RoundHexTiesAway(double x, int precision) noexcept {
+inline double RoundHexTiesAway(double x, int precision) noexcept {
     if (precision < 0 || precision >= 13) return x;
     std::uint64_t bits;
     std::memcpy(&bits, &x, sizeof bits);
@@ -613,11 +621,11 @@ double RoundHexTiesAway(double x, int precision) noexcept {
     const std::uint64_t rest = bits & ((std::uint64_t{1} << dropped) - 1);
     return rest == std::uint64_t{1} << (dropped - 1) ? Away(x) : x;
 }
-long double RoundHexTiesAway(long double x, int) noexcept {
+inline long double RoundHexTiesAway(long double x, int) noexcept {
     return x;
 }
 
-bool IsExponentStyle(char conv) noexcept {
+inline bool IsExponentStyle(char conv) noexcept {
     return conv == 'e' || conv == 'E' || conv == 'g' || conv == 'G';
 }
 
@@ -688,7 +696,7 @@ VZV_COLD void FormatSpecial(Sink<Out>& sink, const Spec& s, F x) noexcept {
 // false when the value is outside that range.
 constexpr int kMaxFixedPrecision = 17;
 
-VZV_HOT bool FixedDigits(double magnitude, int precision, bool point, char* out,
+inline VZV_HOT bool FixedDigits(double magnitude, int precision, bool point, char* out,
                          std::size_t& length) noexcept {
     if (precision < 0 || precision > kMaxFixedPrecision) return false;
     std::uint64_t bits;
@@ -824,13 +832,13 @@ VZV_NOINLINE void FormatLongDouble(Sink<Out>& sink, const Spec& s, long double x
 
 // ---- Characters and strings ---------------------------------------------------
 
-bool TakesWide(const Spec& s, bool wideFormat) noexcept {
+inline bool TakesWide(const Spec& s, bool wideFormat) noexcept {
     if (s.size == Size::h) return false;
     if (s.size == Size::l || s.size == Size::w) return true;
     return wideFormat != (s.conv == 'S' || s.conv == 'C');
 }
 
-Units<char> CharUnits(char, bool wideArg, std::uint32_t v) noexcept {
+inline Units<char> CharUnits(char, bool wideArg, std::uint32_t v) noexcept {
     Units<char> u;
     if (wideArg) {
         Encode(WideValue(v), u);
@@ -841,7 +849,7 @@ Units<char> CharUnits(char, bool wideArg, std::uint32_t v) noexcept {
     return u;
 }
 
-Units<char16_t> CharUnits(char16_t, bool wideArg, std::uint32_t v) noexcept {
+inline Units<char16_t> CharUnits(char16_t, bool wideArg, std::uint32_t v) noexcept {
     Units<char16_t> u;
     // A lone narrow byte is ASCII or, leniently, U+0080..U+00FF.
     Encode(wideArg ? WideValue(v) : (v & 0xFF), u);
@@ -917,7 +925,7 @@ VZV_HOT void PutBareDecimal(Sink<Out>& sink, int value) noexcept {
     sink.Put(first, static_cast<std::size_t>(end - first));
 }
 
-bool IsBare(const Spec& s) noexcept {
+inline bool IsBare(const Spec& s) noexcept {
     return !s.left && !s.plus && !s.space && !s.alt && !s.zero && !s.widthArg && !s.precisionArg &&
            s.width == 0 && s.precision < 0 && s.size == Size::None;
 }
@@ -1005,28 +1013,4 @@ VZV_HOT std::size_t Walk(Out* out, std::size_t count, const Ch* format,
 }
 
 }  // namespace
-
-FormatKind Classify(const char* format) noexcept {
-    return ClassifyText(format);
-}
-FormatKind Classify(const wchar_t* format) noexcept {
-    return ClassifyText(format);
-}
-
-std::size_t CopyFormatText(char* out, std::size_t count, const char* format) noexcept {
-    return CopyText(out, count, format);
-}
-std::size_t CopyFormatText(char16_t* out, std::size_t count, const wchar_t* format) noexcept {
-    return CopyText(out, count, format);
-}
-
-VZV_HOT std::size_t WalkNarrow(char* out, std::size_t count, const char* format,
-                               std::va_list args) noexcept {
-    return Walk(out, count, format, args);
-}
-VZV_HOT std::size_t WalkWide(char16_t* out, std::size_t count, const wchar_t* format,
-                             std::va_list args) noexcept {
-    return Walk(out, count, format, args);
-}
-
 }  // namespace vzv::printf_walker
