@@ -4,11 +4,11 @@
 #include "engine/log_path.h"
 #include "platform/compiler.h"
 #include "platform/platform.h"
+#include "text/text_copy.h"
 #include "text/text_scan.h"
 #include "text/utf8.h"
 
 #include <algorithm>
-#include <cstring>
 #include <chrono>
 #include <thread>
 
@@ -218,7 +218,8 @@ VZV_HOT char16_t* CLogWriter::PutLine(char16_t* at, const PendingLine& line) {
         // Ill-formed text is reported and logged as an empty line.
         end += line.length != 0 ? Utf8ToWideReported(line.narrow, line.length, end) : 0;
     } else {
-        end = std::copy_n(line.wide, line.length, end);
+        CopyBytes(end, line.wide, line.length * sizeof(char16_t));
+        end += line.length;
     }
     *end++ = kLineEnd[0];
     *end++ = kLineEnd[1];

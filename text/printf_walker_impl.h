@@ -9,6 +9,7 @@
 #include "text/printf_walker.h"
 
 #include "platform/compiler.h"
+#include "text/text_copy.h"
 #include "text/text_scan.h"
 
 #include <climits>
@@ -199,28 +200,6 @@ VZV_HOT FormatKind ClassifyText(const Ch* format, Plan<Ch>* plan = nullptr) noex
 }
 
 // ---- Output ---------------------------------------------------------------
-
-// The first and the last `Width` bytes of a run of Width..2*Width bytes.
-template <std::size_t Width>
-void CopyEnds(char* to, const char* from, std::size_t n) noexcept {
-    char first[Width], last[Width];
-    std::memcpy(first, from, Width);
-    std::memcpy(last, from + n - Width, Width);
-    std::memcpy(to, first, Width);
-    std::memcpy(to + n - Width, last, Width);
-}
-
-// Most runs in a log line (words between conversions, numbers) are a few
-// bytes: those take a few moves instead of a call into the C library.
-inline void CopyBytes(void* to, const void* from, std::size_t n) noexcept {
-    auto* const out = static_cast<char*>(to);
-    const auto* const in = static_cast<const char*>(from);
-    if (n > 16) std::memcpy(out, in, n);
-    else if (n >= 8) CopyEnds<8>(out, in, n);
-    else if (n >= 4) CopyEnds<4>(out, in, n);
-    else if (n >= 2) CopyEnds<2>(out, in, n);
-    else if (n == 1) *out = *in;
-}
 
 constexpr bool kWide16 = sizeof(wchar_t) == 2;
 

@@ -1,3 +1,4 @@
+#include "text/text_copy.h"
 #include "text/text_scan.h"
 #include "text/utf8.h"
 
@@ -244,6 +245,18 @@ TEST(TextScan, EveryLengthAndAlignment) {
     CheckScans<char>('a', '\xA5');
     CheckScans<char16_t>(u'\x0100', u'\x2580');
     CheckScans<wchar_t>(L'\x2500', static_cast<wchar_t>(0x8025));
+}
+
+// Every length through each way of copying (single bytes, overlapping ends,
+// 16-byte moves, memcpy), from an odd start; the bytes around stay untouched.
+TEST(TextCopy, EveryLength) {
+    std::string source(320, '\0');
+    for (std::size_t i = 0; i < source.size(); ++i) source[i] = static_cast<char>(i * 7 + 1);
+    for (std::size_t n = 0; n <= 300; ++n) {
+        std::string target(n + 2, '#');
+        CopyBytes(&target[1], source.data() + 3, n);
+        EXPECT_EQ(target, '#' + source.substr(3, n) + '#') << n;
+    }
 }
 
 }  // namespace
