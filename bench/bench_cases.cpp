@@ -37,7 +37,7 @@ constexpr std::size_t kLongText = 1000;
 constexpr std::uint64_t kFileCap = 52428800;
 
 constexpr double kMinTime = 0.5;
-constexpr int kRepetitions = 9;
+constexpr int kRepetitions = 5;
 
 fs::path Scratch(const char* name) { return fs::current_path() / name; }
 
@@ -176,12 +176,7 @@ void LoggingOff(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 
-// The cases in the order they are registered: the table's order.
-std::vector<std::string> g_caseOrder;
-
-template <typename Function>
-void Register(const char* name, Function function, int threads = 1) {
-    g_caseOrder.push_back(name);
+void Register(const char* name, void (*function)(benchmark::State&), int threads) {
     benchmark::RegisterBenchmark(name, function)
         ->Threads(threads)
         ->UseRealTime()
@@ -189,6 +184,32 @@ void Register(const char* name, Function function, int threads = 1) {
         ->Repetitions(kRepetitions)
         ->ReportAggregatesOnly(true);
 }
+
+void FloorLine(benchmark::State& state) { Floor(state, 0); }
+void FloorLongLine(benchmark::State& state) { Floor(state, kLongText); }
+
+// Every case, in the table's order.
+struct Case {
+    const char* name;
+    void (*function)(benchmark::State&);
+    int threads;
+};
+const Case kCases[] = {
+    {"floor/line", FloorLine, 1},
+    {"floor/line_1000", FloorLongLine, 1},
+#ifdef VZV_BENCH_PEER
+    {"peer/spdlog", Peer, 1},
+#endif
+    {"ours/info_narrow", InfoNarrow, 1},
+    {"ours/info_wide", InfoWide, 1},
+    {"ours/verbose_1000", VerboseLong, 1},
+    {"ours/traced_scope", TracedScope, 1},
+    {"ours/two_threads", InfoNarrow, 2},
+    {"disabled/debug", DisabledDebug, 1},
+    {"disabled/verbose", DisabledVerbose, 1},
+    {"disabled/traced_scope", DisabledScope, 1},
+    {"disabled/logging_off", LoggingOff, 1},
+};
 
 // What each case is compared with: the floor of a line of its length, the
 // peer where it logs the same line, and one thread for the two-thread case.
@@ -211,50 +232,59 @@ const std::map<std::string, Baselines> kBaselines = {
 }  // namespace
 
 void RegisterCases() {
-    Register("floor/line", [](benchmark::State& s) { Floor(s, 0); });
-    Register("floor/line_1000", [](benchmark::State& s) { Floor(s, kLongText); });
-#ifdef VZV_BENCH_PEER
-    Register("peer/spdlog", Peer);
-#endif
-    Register("ours/info_narrow", InfoNarrow);
-    Register("ours/info_wide", InfoWide);
-    Register("ours/verbose_1000", VerboseLong);
-    Register("ours/traced_scope", TracedScope);
-    Register("ours/two_threads", InfoNarrow, 2);
-    Register("disabled/debug", DisabledDebug);
-    Register("disabled/verbose", DisabledVerbose);
-    Register("disabled/traced_scope", DisabledScope);
-    Register("disabled/logging_off", LoggingOff);
+    for (const Case& c : kCases) Register(c.name, c.function, c.threads);
 }
 
-void PrintTable(std::vector<Row> rows, bool ratiosOnly) {
-    std::map<std::string, double> ns;
-    for (const Row& row : rows) ns[row.name] = row.nsPerItem;
+void PrintTable(const std::vector<std::vector<Row>>& runs, bool ratiosOnly) {
+    std::vector<std::map<std::string, double>> ns(runs.size());
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        for (const Row& row : runs[i]) ns[i][row.name] = row.nsPerItem;
+    const auto median = [](std::vector<double> values) {
+        std::sort(values.begin(), values.end());
+        const std::size_t n = values.size();
+        return n == 0 ? 0.0 : n % 2 != 0 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    };
+    // A case's ratio to a baseline in each process that ran both.
+    const auto ratios = [&](const std::string& name, const char* base) {
+        std::vector<double> values;
+        if (base == nullptr) return values;
+        for (const auto& times : ns)
+            if (times.count(name) != 0 && times.count(base) != 0)
+                values.push_back(times.at(name) / times.at(base));
+        return values;
+    };
+    const auto text = [&](const std::vector<double>& values) -> std::string {
+        if (values.empty()) return "";
+        char out[32];
+        std::snprintf(out, sizeof out, "%.2fx", median(values));
+        return out;
+    };
+    const bool several = runs.size() > 1;
+    if (several) std::printf("\nMedians of %zu processes; vs floor per process on the right.", runs.size());
+    std::printf("\n%-24s %12s %12s %12s %14s  %s\n", "case (medians)", ratiosOnly ? "" : "ns/line",
+                "vs floor", "vs spdlog", "vs 1 thread", several ? "vs floor, each process" : "");
     // In the order the cases are registered, however the runs were shuffled.
-    const auto order = [](const std::string& name) {
-        const auto at = std::find(g_caseOrder.begin(), g_caseOrder.end(), name);
-        return at - g_caseOrder.begin();
-    };
-    std::stable_sort(rows.begin(), rows.end(),
-                     [&](const Row& a, const Row& b) { return order(a.name) < order(b.name); });
-    const auto ratio = [&](const char* base, double value) -> std::string {
-        if (base == nullptr || ns.count(base) == 0) return "";
-        char text[32];
-        std::snprintf(text, sizeof text, "%.2fx", value / ns[base]);
-        return text;
-    };
-    std::printf("\n%-24s %12s %12s %12s %14s\n", "case (medians)", ratiosOnly ? "" : "ns/line",
-                "vs floor", "vs spdlog", "vs 1 thread");
-    for (const Row& row : rows) {
-        const auto found = kBaselines.find(row.name);
-        const Baselines base = found != kBaselines.end() ? found->second
-                                                         : Baselines{nullptr, nullptr, nullptr};
+    for (const Case& c : kCases) {
+        const std::string name = c.name;
+        std::vector<double> times;
+        for (const auto& run : ns)
+            if (run.count(name) != 0) times.push_back(run.at(name));
+        if (times.empty()) continue;
+        const auto found = kBaselines.find(name);
         const bool disabled = found == kBaselines.end();
+        const Baselines base = disabled ? Baselines{"floor/line", nullptr, nullptr} : found->second;
         char time[32] = "";
-        if (!ratiosOnly) std::snprintf(time, sizeof time, "%.1f", row.nsPerItem);
-        std::printf("%-24s %12s %12s %12s %14s\n", row.name.c_str(), time,
-                    ratio(disabled ? "floor/line" : base.floor, row.nsPerItem).c_str(),
-                    ratio(base.peer, row.nsPerItem).c_str(), ratio(base.other, row.nsPerItem).c_str());
+        if (!ratiosOnly) std::snprintf(time, sizeof time, "%.1f", median(times));
+        std::string each;
+        if (several && !disabled)
+            for (const double ratio : ratios(name, base.floor)) {
+                char one[16];
+                std::snprintf(one, sizeof one, " %.2f", ratio);
+                each += one;
+            }
+        std::printf("%-24s %12s %12s %12s %14s %s\n", name.c_str(), time,
+                    text(ratios(name, base.floor)).c_str(), text(ratios(name, base.peer)).c_str(),
+                    text(ratios(name, base.other)).c_str(), each.c_str());
     }
     std::printf("(disabled cases: ns per call. two threads: total throughput, lines of both threads;"
                 " below 1.00x means more lines per second than one thread.)\n");

@@ -16,8 +16,10 @@ struct Row {
 
 // Registers every case with the benchmark library.
 void RegisterCases();
-// Prints the ratio table; `ratiosOnly` leaves the absolute times out.
-void PrintTable(std::vector<Row> rows, bool ratiosOnly);
+// Prints the ratio table of one or more runs of the suite, each in a process
+// of its own: medians over the runs, each ratio taken within a run.
+// `ratiosOnly` leaves the absolute times out.
+void PrintTable(const std::vector<std::vector<Row>>& runs, bool ratiosOnly);
 // Removes the scratch files.
 void RemoveScratchFiles();
 

@@ -7,6 +7,9 @@
 // miss after the line's write system call (which flushes the TLB on kernels
 // that isolate their page tables).
 //
+// VZV_COLD marks what lines almost never run (infinities and NaNs, for
+// one): kept apart from the hot code, optimised for size.
+//
 // VZV_NO_SANITIZE exempts a function that reads whole aligned blocks past the
 // end of its data on purpose from the address and thread sanitizers.
 #if defined(__GNUC__)
