@@ -3,11 +3,12 @@
 #include "interface/log_facade.h"
 #include "interface/wide_text.h"
 #include "platform/compiler.h"
+#include "platform/platform.h"
 #include "text/printf_format.h"
+#include "text/text_copy.h"
 
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 #include <initializer_list>
 #include <new>
 #include <string_view>
@@ -28,12 +29,6 @@ constexpr std::size_t kLongestLine = kTraceBuffer - 1;  // as Information keeps
 // while the level is lower should cost next to nothing.
 inline bool Tracing() { return CLogFacade::Instance().GetLogLevel() >= VuzavovEro::LOGLEVEL_INFO; }
 
-std::int64_t SteadyNanoseconds() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // The parts joined on the stack, cut at the longest line Information keeps,
 // and logged as they are: a '%' in the traced text is not a directive.
 template <typename Ch>
@@ -42,7 +37,7 @@ void LogLine(std::initializer_list<std::basic_string_view<Ch>> parts) {
     std::size_t length = 0;
     for (const std::basic_string_view<Ch> part : parts) {
         const std::size_t n = std::min(part.size(), kLongestLine - length);
-        std::char_traits<Ch>::copy(line + length, part.data(), n);
+        CopyBytes(line + length, part.data(), n * sizeof(Ch));
         length += n;
     }
     line[length] = 0;
@@ -70,7 +65,7 @@ VZV_HOT void LogCppCallAccess::Start(LogCppCall& call, const char* format, std::
     call.m_sText = text;
     LogLine<char>({"--> ", text, " -- start"});
     call.m_bWide = false;
-    call.m_tStart = SteadyNanoseconds();
+    call.m_tStart = platform::MonotonicNanoseconds();
 }
 
 VZV_HOT void LogCppCallAccess::Start(LogCppCall& call, const wchar_t* format,
@@ -81,7 +76,7 @@ VZV_HOT void LogCppCallAccess::Start(LogCppCall& call, const wchar_t* format,
     call.m_wsText = ToWide(buffer);
     LogLine<char16_t>({u"--> ", text, u" -- start"});
     call.m_bWide = true;
-    call.m_tStart = SteadyNanoseconds();
+    call.m_tStart = platform::MonotonicNanoseconds();
 }
 
 }  // namespace vzv
@@ -92,7 +87,7 @@ namespace Service {
 using vzv::LogCppCallAccess;
 
 // Idle objects (level below Information when built) keep m_tStart at zero;
-// the steady clock never reads zero once a start line has been logged.
+// the monotonic clock never reads zero once a start line has been logged.
 VuzavovEro::LogCppCall::LogCppCall() noexcept : m_bWide(false), m_tStart(0) {}
 
 // The level is checked first: an idle scope formats nothing.
@@ -124,7 +119,7 @@ VZV_HOT void LogCppCallAccess::End(LogCppCall& call) noexcept {
     try {
         if (!Tracing()) return;
         // Integer division truncates toward zero: 1,999,999 ns is 1 ms.
-        const std::int64_t elapsedMs = (SteadyNanoseconds() - call.m_tStart) / 1000000;
+        const std::int64_t elapsedMs = (platform::MonotonicNanoseconds() - call.m_tStart) / 1000000;
         char digits[24];
         const std::string_view number(digits, static_cast<std::size_t>(
                                                   std::to_chars(digits, digits + sizeof digits,

@@ -70,6 +70,8 @@ struct LocalTime {
     std::uint16_t year, month, day, hour, minute, second, millisecond;
 };
 LocalTime LocalTimeNow() noexcept;
+// A clock that only moves forward, for elapsed times; never zero.
+std::int64_t MonotonicNanoseconds() noexcept;
 std::uint32_t CurrentThreadId() noexcept;
 
 // ---- File system ----------------------------------------------------------

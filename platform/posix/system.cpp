@@ -40,6 +40,12 @@ VZV_HOT LocalTime LocalTimeNow() noexcept {
             static_cast<std::uint16_t>(now.tv_nsec / 1000000)};
 }
 
+VZV_HOT std::int64_t MonotonicNanoseconds() noexcept {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
 VZV_HOT std::uint32_t CurrentThreadId() noexcept {
     if (t_threadId == 0) {
         static const int registered = pthread_atfork(nullptr, nullptr, ForgetThreadId);
