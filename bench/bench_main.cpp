@@ -27,7 +27,7 @@ extern char** environ;
 namespace {
 
 #ifndef VZV_BENCH_COMPAT
-constexpr int kProcesses = 3;
+constexpr int kProcesses = 7;
 constexpr char kRowsOption[] = "--vzv_rows=";
 
 // Keeps the medians as they are reported.

@@ -32,7 +32,7 @@ inline bool Tracing() { return CLogFacade::Instance().GetLogLevel() >= VuzavovEr
 // The parts joined on the stack, cut at the longest line Information keeps,
 // and logged as they are: a '%' in the traced text is not a directive.
 template <typename Ch>
-void LogLine(std::initializer_list<std::basic_string_view<Ch>> parts) {
+VZV_HOT void LogLine(std::initializer_list<std::basic_string_view<Ch>> parts) {
     Ch line[kTraceBuffer];
     std::size_t length = 0;
     for (const std::basic_string_view<Ch> part : parts) {
@@ -92,7 +92,8 @@ VuzavovEro::LogCppCall::LogCppCall() noexcept : m_bWide(false), m_tStart(0) {}
 
 // The level is checked first: an idle scope formats nothing.
 #define VZV_TRACE_CONSTRUCTOR(FormatType)                                        \
-    VuzavovEro::LogCppCall::LogCppCall(FormatType format, ...) : LogCppCall() { \
+    VZV_HOT VuzavovEro::LogCppCall::LogCppCall(FormatType format, ...)           \
+        : LogCppCall() {                                                         \
         if (!vzv::Tracing()) return;                                             \
         std::va_list args;                                                       \
         va_start(args, format);                                                  \
@@ -105,7 +106,7 @@ VZV_TRACE_CONSTRUCTOR(wchar_t*)
 VZV_TRACE_CONSTRUCTOR(const wchar_t*)
 #undef VZV_TRACE_CONSTRUCTOR
 
-VuzavovEro::LogCppCall::~LogCppCall() {
+VZV_HOT VuzavovEro::LogCppCall::~LogCppCall() {
     // An idle object has no start line to close, whatever the level is now.
     if (m_tStart != 0) LogCppCallAccess::End(*this);
 }

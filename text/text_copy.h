@@ -25,8 +25,9 @@ void CopyEnds(char* to, const char* from, std::size_t n) noexcept {
 
 // Out of line: the moves would widen every function that copies, and a
 // copy out of a small array would look to the compiler as if it might run
-// past it.
-VZV_HOT VZV_NOINLINE inline void CopyLong(char* to, const char* from, std::size_t n) noexcept {
+// past it. Internal linkage: each file gets a copy of its own, beside its
+// own code, rather than sharing one wherever the linker keeps it.
+VZV_HOT VZV_NOINLINE static inline void CopyLong(char* to, const char* from, std::size_t n) noexcept {
     if (n > 256) {
         std::memcpy(to, from, n);
         return;
