@@ -18,12 +18,19 @@ std::int32_t g_writeCount = 0;
 
 namespace {
 constexpr char16_t kRotatedSuffix[] = u"_old";
+// Room for an Information message (2,047 units) with its prefix and end.
+constexpr std::size_t kInitialLineUnits = 2200;
 }  // namespace
 
 CLogWriter::CLogWriter()
     : m_file(std::make_unique<CLogFile>()),
       m_path(MakeAbsolutePath(u".") + kDefaultLogFileName),
-      m_lock(std::make_unique<CLogMutex>(false, u"LogMutex")) {}
+      m_lock(std::make_unique<CLogMutex>(false, u"LogMutex")) {
+    // Allocated now, next to the writer's other state, rather than at the
+    // first line wherever the heap then has room: a line touches one page
+    // of the heap fewer.
+    LineBuffer(kInitialLineUnits);
+}
 
 CLogWriter::~CLogWriter() { m_file->Close(nullptr); }
 
@@ -234,8 +241,8 @@ void CLogWriter::WriteLine(std::int32_t level, const char16_t* text) {
 
 VZV_HOT char16_t* CLogWriter::LineBuffer(std::size_t units) {
     if (units > m_lineCapacity) {
-        // Room for an Information message at once, doubling beyond.
-        const std::size_t capacity = std::max({units, 2 * m_lineCapacity, std::size_t{2200}});
+        // Doubling beyond the first size.
+        const std::size_t capacity = std::max({units, 2 * m_lineCapacity, kInitialLineUnits});
         m_line = std::make_unique<char16_t[]>(capacity);
         m_lineCapacity = capacity;
     }
