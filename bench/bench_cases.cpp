@@ -273,7 +273,8 @@ void PrintTable(const std::vector<std::vector<Row>>& runs, bool ratiosOnly) {
         return out;
     };
     const bool several = runs.size() > 1;
-    if (several) std::printf("\nMedians of %zu processes; vs floor per process on the right.", runs.size());
+    if (several)
+        std::printf("\nMedians of %zu processes; vs floor per process on the right.", runs.size());
     std::printf("\n%-24s %12s %12s %12s %14s  %s\n", "case (medians)", ratiosOnly ? "" : "ns/line",
                 "vs floor", "vs spdlog", "vs 1 thread", several ? "vs floor, each process" : "");
     // In the order the cases are registered, however the runs were shuffled.
@@ -288,15 +289,16 @@ void PrintTable(const std::vector<std::vector<Row>>& runs, bool ratiosOnly) {
         const Baselines base = disabled ? Baselines{"floor/line", nullptr, nullptr} : found->second;
         char time[32] = "";
         if (!ratiosOnly) std::snprintf(time, sizeof time, "%.1f", median(times));
+        const std::vector<double> vsFloor = ratios(name, base.floor);
         std::string each;
         if (several && !disabled)
-            for (const double ratio : ratios(name, base.floor)) {
+            for (const double ratio : vsFloor) {
                 char one[16];
                 std::snprintf(one, sizeof one, " %.2f", ratio);
                 each += one;
             }
         std::printf("%-24s %12s %12s %12s %14s %s\n", name.c_str(), time,
-                    text(ratios(name, base.floor)).c_str(), text(ratios(name, base.peer)).c_str(),
+                    text(vsFloor).c_str(), text(ratios(name, base.peer)).c_str(),
                     text(ratios(name, base.other)).c_str(), each.c_str());
     }
     std::printf("(disabled cases: ns per call. two threads: total throughput, lines of both threads;"

@@ -676,7 +676,7 @@ VZV_COLD void FormatSpecial(Sink<Out>& sink, const Spec& s, F x) noexcept {
 constexpr int kMaxFixedPrecision = 17;
 
 inline VZV_HOT bool FixedDigits(double magnitude, int precision, bool point, char* out,
-                         std::size_t& length) noexcept {
+                                std::size_t& length) noexcept {
     if (precision < 0 || precision > kMaxFixedPrecision) return false;
     std::uint64_t bits;
     std::memcpy(&bits, &magnitude, sizeof bits);
