@@ -81,11 +81,12 @@ constexpr auto kHandOverWait = std::chrono::microseconds(5);
 constexpr auto kSpinLimit = std::chrono::microseconds(200);
 }  // namespace
 
+// Write and WriteNarrow end in a jump to Submit, and Submit makes the write
+// call itself: after that call, which leaves the return predictions of the
+// frames below it useless, a line returns through as few frames as it can.
 VZV_HOT void CLogWriter::Write(std::int32_t level, const char16_t* text) {
     if (level > Level()) return;
-    PendingLine line{level, nullptr, text, TextLength(text),
-                     platform::CurrentThreadId()};
-    Submit(line);
+    Submit(level, nullptr, text, TextLength(text));
 }
 
 VZV_HOT void CLogWriter::WriteNarrow(std::int32_t level, const char* text) {
@@ -94,17 +95,21 @@ VZV_HOT void CLogWriter::WriteNarrow(std::int32_t level, const char* text) {
         Utf8ToWideReported(text);
         return;
     }
-    PendingLine line{level, text, nullptr, text != nullptr ? TextLength(text) : 0,
-                     platform::CurrentThreadId()};
-    Submit(line);
+    Submit(level, text, nullptr, text != nullptr ? TextLength(text) : 0);
 }
 
-VZV_HOT void CLogWriter::Submit(PendingLine& line) {
+VZV_HOT VZV_NOINLINE void CLogWriter::Submit(std::int32_t level, const char* narrow,
+                                             const char16_t* wide, std::size_t length) {
+    PendingLine line{level, narrow, wide, length, platform::CurrentThreadId()};
     if (m_lock->TryLock()) {
         WriteLines(&line);
         m_lock->Unlock();
         return;
     }
+    WaitForTurn(line);
+}
+
+VZV_NOINLINE void CLogWriter::WaitForTurn(PendingLine& line) {
     PendingLine* head = m_pending.load(std::memory_order_relaxed);
     do {
         line.next = head;
@@ -143,7 +148,7 @@ VZV_HOT CLogWriter::PendingLine* CLogWriter::TakePending() noexcept {
     return oldestFirst;
 }
 
-VZV_HOT void CLogWriter::WriteLines(PendingLine* own) {
+VZV_HOT VZV_ALWAYS_INLINE void CLogWriter::WriteLines(PendingLine* own) {
     // A nested hold belongs to a larger change (a path change, a rotation):
     // other threads' lines wait until it is over.
     PendingLine* lines = m_lock->HeldOnce() ? TakePending() : nullptr;

@@ -56,13 +56,17 @@ public:
 private:
     struct PendingLine;
 
-    // Writes `line` under the lock. A caller that finds the lock taken hands
-    // its line to the thread holding it, which writes it with its own in one
-    // call, and returns once it is written.
-    void Submit(PendingLine& line);
+    // Writes a line of the calling thread under the lock. A caller that
+    // finds the lock taken hands its line to the thread holding it, which
+    // writes it with its own in one call, and returns once it is written.
+    void Submit(std::int32_t level, const char* narrow, const char16_t* wide,
+                std::size_t length);
+    // Submit's path when the lock is taken.
+    void WaitForTurn(PendingLine& line);
     // Under the lock: `own` (may be null) and, unless the hold is nested, the
     // lines handed over, in one write call; then releases their callers.
-    void WriteLines(PendingLine* own);
+    // Inline, defined and used in log_writer.cpp only.
+    inline void WriteLines(PendingLine* own);
     // The lines handed over so far, oldest first.
     PendingLine* TakePending() noexcept;
     // Under the lock: rotates when due and opens the file; true when a line
