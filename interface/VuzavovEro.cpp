@@ -33,10 +33,11 @@ bool Drops(std::int32_t level, const void* format) {
 // a buffer on the stack of the entry point itself, taken only once the call
 // is known to log: one frame fewer waits below the line's write call, and a
 // dropped call never sets up (or, on Windows, probes) the buffer.
-#define VZV_LOG_METHOD(Method, Level)                                          \
+#define VZV_LOG_METHOD(Method, Level)                                         \
     VZV_HOT void VuzavovEro::Method(const char* format, ...) {                \
         if (Drops(Level, format)) return;                                     \
-        auto* const text = static_cast<char*>(VZV_STACK_BUFFER(kShortMessage)); \
+        auto* const text = static_cast<char*>(                                \
+            VZV_STACK_BUFFER(kShortMessage));                                 \
         std::va_list args;                                                    \
         va_start(args, format);                                               \
         vzv::FormatNarrow(text, kShortMessage, format, args);                 \
@@ -46,7 +47,7 @@ bool Drops(std::int32_t level, const void* format) {
     VZV_HOT void VuzavovEro::Method(const wchar_t* format, ...) {             \
         if (Drops(Level, format)) return;                                     \
         auto* const text = static_cast<char16_t*>(                            \
-            VZV_STACK_BUFFER(kShortMessage * sizeof(char16_t)));               \
+            VZV_STACK_BUFFER(kShortMessage * sizeof(char16_t)));              \
         std::va_list args;                                                    \
         va_start(args, format);                                               \
         vzv::FormatWide(text, kShortMessage, format, args);                   \
@@ -61,22 +62,22 @@ VZV_LOG_METHOD(Information, vzv::LOGLEVEL_INFO)
 // (16384 characters) in a function of their own: a dropped call then saves
 // no more registers than its level check needs.
 namespace {
-VZV_HOT VZV_NOINLINE void FormatAndLog(void (CLogFacade::*log)(const char*), const char* format,
-                               std::va_list args) {
+VZV_HOT VZV_NOINLINE void FormatAndLog(void (CLogFacade::*log)(const char*),
+                                       const char* format, std::va_list args) {
     char text[kLongMessage];
     vzv::FormatNarrow(text, kLongMessage, format, args);
     (CLogFacade::Instance().*log)(text);
 }
 
-VZV_HOT VZV_NOINLINE void FormatAndLog(void (CLogFacade::*log)(const char16_t*), const wchar_t* format,
-                               std::va_list args) {
+VZV_HOT VZV_NOINLINE void FormatAndLog(void (CLogFacade::*log)(const char16_t*),
+                                       const wchar_t* format, std::va_list args) {
     char16_t text[kLongMessage];
     vzv::FormatWide(text, kLongMessage, format, args);
     (CLogFacade::Instance().*log)(text);
 }
 }  // namespace
 
-#define VZV_LOG_METHOD(Method, Level)                                          \
+#define VZV_LOG_METHOD(Method, Level)                                         \
     VZV_HOT void VuzavovEro::Method(const char* format, ...) {                \
         if (Drops(Level, format)) return;                                     \
         std::va_list args;                                                    \
