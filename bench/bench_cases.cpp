@@ -94,8 +94,9 @@ void Floor(benchmark::State& state, std::size_t textUnits) {
     const std::u16string old = path + u"_old";
     FloorFile& file = g_floorFiles[name];
     const auto open = [&] {
-        file.handle = platform::OpenFile(path.c_str(), platform::kGenericWrite, platform::kFileShareRead,
-                                         platform::kCreateAlways, platform::kFileAttributeNormal);
+        file.handle = platform::OpenFile(path.c_str(), platform::kGenericWrite,
+                                         platform::kFileShareRead, platform::kCreateAlways,
+                                         platform::kFileAttributeNormal);
         file.written = 0;
     };
     if (file.handle == platform::kInvalidFile) open();
