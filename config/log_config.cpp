@@ -1,6 +1,6 @@
 #include "config/log_config.h"
 
-#include "placement/path_utils.h"
+#include "path/path_utils.h"
 #include "platform/platform.h"
 
 #include <utility>

@@ -1,5 +1,7 @@
 #include "engine/log_engine.h"
 
+#include "path/path_utils.h"
+#include "placement/log_placement.h"
 #include "platform/compiler.h"
 
 namespace vzv {
@@ -51,15 +53,43 @@ void CLogEngine::SetLevel(std::int32_t level) {
     const std::int32_t previous = g_logLevel.load(std::memory_order_relaxed);
     if (previous == level) return;
     bool place = false;
-    std::u16string recorded;
+    std::u16string recorded, configured;
     if (previous == LOGLEVEL_OFF) {
         CLogLockGuard guard(writer->SyncObject());
         place = !writer->IsOpen();
-        if (place) recorded = g_logPath;
+        if (place) {
+            recorded = g_logPath;
+            configured = m_configuredPath;
+        }
     }
     g_logLevel.store(level, std::memory_order_relaxed);
     // Logging that was off takes up the path recorded meanwhile.
-    if (place) SetPath(recorded.c_str());
+    if (place) Place(recorded, configured);
+}
+
+void CLogEngine::SetPath(const char16_t* path) {
+    const std::u16string configured(path);
+    Place(configured, configured);
+}
+
+void CLogEngine::Place(const std::u16string& next, const std::u16string& configured) {
+    CLogWriter* writer = Writer();
+    if (writer == nullptr) return;
+    const bool places = g_logLevel.load(std::memory_order_relaxed) != LOGLEVEL_OFF &&
+                        !GetFileBaseName(next).empty();
+
+    // The whole change is one step for other threads: no line can reopen the
+    // old file between its close and the new path.
+    CLogLockGuard guard(writer->SyncObject());
+    const std::u16string previous = g_logPath;
+    g_logPath = next;
+    m_configuredPath = configured;
+    if (!places) return;
+    // The writer opens existing files only, so the new file is made here.
+    CreateLogFile(next);
+    writer->Close();
+    g_logPath = MoveToStartupLog(previous, next);
+    writer->SetPath(configured.c_str());
 }
 
 void CLogEngine::Shutdown() {

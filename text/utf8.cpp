@@ -1,9 +1,9 @@
 #include "text/utf8.h"
 
 #include "platform/compiler.h"
-#include "platform/platform.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -159,7 +159,8 @@ void ReportBadUtf8(const char* text) {
     std::string report = "bad utf8 string: '";
     report += text;
     report += "'\r\n";
-    platform::WriteStandardOutput(report.data(), report.size());
+    std::fwrite(report.data(), 1, report.size(), stdout);
+    std::fflush(stdout);
 }
 
 }  // namespace
