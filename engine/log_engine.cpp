@@ -53,26 +53,20 @@ void CLogEngine::SetLevel(std::int32_t level) {
     const std::int32_t previous = g_logLevel.load(std::memory_order_relaxed);
     if (previous == level) return;
     bool place = false;
-    std::u16string recorded, configured;
+    std::u16string recorded;
     if (previous == LOGLEVEL_OFF) {
         CLogLockGuard guard(writer->SyncObject());
         place = !writer->IsOpen();
-        if (place) {
-            recorded = g_logPath;
-            configured = m_configuredPath;
-        }
+        if (place) recorded = g_logPath;
     }
     g_logLevel.store(level, std::memory_order_relaxed);
     // Logging that was off takes up the path recorded meanwhile.
-    if (place) Place(recorded, configured);
+    if (place) Place(recorded, false);
 }
 
-void CLogEngine::SetPath(const char16_t* path) {
-    const std::u16string configured(path);
-    Place(configured, configured);
-}
+void CLogEngine::SetPath(const char16_t* path) { Place(path, true); }
 
-void CLogEngine::Place(const std::u16string& next, const std::u16string& configured) {
+void CLogEngine::Place(const std::u16string& next, bool configured) {
     CLogWriter* writer = Writer();
     if (writer == nullptr) return;
     const bool places = g_logLevel.load(std::memory_order_relaxed) != LOGLEVEL_OFF &&
@@ -83,13 +77,13 @@ void CLogEngine::Place(const std::u16string& next, const std::u16string& configu
     CLogLockGuard guard(writer->SyncObject());
     const std::u16string previous = g_logPath;
     g_logPath = next;
-    m_configuredPath = configured;
+    if (configured) m_configuredPath = next;
     if (!places) return;
     // The writer opens existing files only, so the new file is made here.
     CreateLogFile(next);
     writer->Close();
     g_logPath = MoveToStartupLog(previous, next);
-    writer->SetPath(configured.c_str());
+    writer->SetPath(m_configuredPath.c_str());
 }
 
 void CLogEngine::Shutdown() {

@@ -65,10 +65,10 @@ public:
 private:
     CLogEngine();
 
-    // The recorded path `next` becomes the log; the writer follows
-    // `configured`. Both differ when a deferred placement finds the
-    // start-up log recorded.
-    void Place(const std::u16string& next, const std::u16string& configured);
+    // `next` becomes the log; `configured` says it is the configured path
+    // too. The writer follows the configured path given last: a deferred
+    // placement may find the start-up log recorded instead.
+    void Place(const std::u16string& next, bool configured);
 
     std::mutex m_mutex;  // taken by Shutdown only
     std::atomic<CLogWriter*> m_writer;
