@@ -1,7 +1,7 @@
 # The README's commands. Every target installs what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps linux windows test test-asan fuzz demo bench bench-windows bench-callgrind clean
+.PHONY: deps linux windows test test-asan pedantic fuzz demo bench bench-windows bench-callgrind clean
 
 deps:
 	@scripts/install-deps.sh
@@ -31,6 +31,13 @@ test-asan: deps
 	cmake --preset linux-tsan >/dev/null
 	cmake --build --preset linux-tsan -j $(JOBS) --target test_reliability test_lifecycle
 	ctest --preset linux-tsan -R '$(TSAN_TESTS)' -j $(JOBS)
+
+# Standard C++ only: both compilers with -pedantic-errors.
+pedantic: deps
+	cmake --preset pedantic-gcc >/dev/null
+	cmake --build --preset pedantic-gcc -j $(JOBS)
+	cmake --preset pedantic-clang >/dev/null
+	cmake --build --preset pedantic-clang -j $(JOBS)
 
 # libFuzzer targets (clang, a build of their own), each for FUZZ_SECONDS; the
 # corpus grows in the build folder from run to run.

@@ -1,7 +1,8 @@
 #include "config/log_config.h"
 
-#include "placement/path_utils.h"
+#include "path/path_utils.h"
 #include "platform/platform.h"
+#include "text/decimal.h"
 
 #include <utility>
 
@@ -19,27 +20,16 @@ const std::u16string CLogConfig::s_wsExpertMarker = u"CppLogger.json";
 
 namespace {
 
-// `value` in decimal, zero-padded to at least `width` digits.
-void AppendNumber(std::u16string& out, unsigned value, std::size_t width) {
-    std::u16string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
-        value /= 10;
-    } while (value != 0);
-    if (digits.size() < width) out.append(width - digits.size(), u'0');
-    out += digits;
-}
-
 // "VuzavovEro_%Y-%m-%d_%H-%M-%S.log" for the current local time.
 std::u16string DefaultFileName() {
     const platform::LocalTime now = platform::LocalTimeNow();
     std::u16string name = u"VuzavovEro_";
-    AppendNumber(name, now.year, 4);
+    AppendDecimal(name, now.year, 4);
     const std::pair<char16_t, unsigned> fields[] = {
         {u'-', now.month}, {u'-', now.day}, {u'_', now.hour}, {u'-', now.minute}, {u'-', now.second}};
     for (const auto& [separator, value] : fields) {
         name += separator;
-        AppendNumber(name, value, 2);
+        AppendDecimal(name, value, 2);
     }
     return name + u".log";
 }

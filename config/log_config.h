@@ -1,8 +1,8 @@
 // CLogConfig: what the client or the machine decides about logging (level,
 // log path, expert mode), process-wide. The flags and the level are atomic;
-// the path is guarded by a lock of its own, which is never taken while the
-// writer's lock is held (the engine asks for the path before it locks), so
-// concurrent setters and first calls are serialised without deadlock.
+// the path is guarded by a lock of its own. It sits above the engine and
+// hands it the configured path; the engine never asks for it, so that lock is
+// never taken while the writer's is held.
 #pragma once
 
 #include "engine/log_level.h"

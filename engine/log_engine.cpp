@@ -1,5 +1,7 @@
 #include "engine/log_engine.h"
 
+#include "path/path_utils.h"
+#include "placement/log_placement.h"
 #include "platform/compiler.h"
 
 namespace vzv {
@@ -59,7 +61,29 @@ void CLogEngine::SetLevel(std::int32_t level) {
     }
     g_logLevel.store(level, std::memory_order_relaxed);
     // Logging that was off takes up the path recorded meanwhile.
-    if (place) SetPath(recorded.c_str());
+    if (place) Place(recorded, false);
+}
+
+void CLogEngine::SetPath(const char16_t* path) { Place(path, true); }
+
+void CLogEngine::Place(const std::u16string& next, bool configured) {
+    CLogWriter* writer = Writer();
+    if (writer == nullptr) return;
+    const bool places = g_logLevel.load(std::memory_order_relaxed) != LOGLEVEL_OFF &&
+                        !GetFileBaseName(next).empty();
+
+    // The whole change is one step for other threads: no line can reopen the
+    // old file between its close and the new path.
+    CLogLockGuard guard(writer->SyncObject());
+    const std::u16string previous = g_logPath;
+    g_logPath = next;
+    if (configured) m_configuredPath = next;
+    if (!places) return;
+    // The writer opens existing files only, so the new file is made here.
+    CreateLogFile(next);
+    writer->Close();
+    g_logPath = MoveToStartupLog(previous, next);
+    writer->SetPath(m_configuredPath.c_str());
 }
 
 void CLogEngine::Shutdown() {

@@ -51,9 +51,10 @@ public:
 
     // Switching on from 0 places the log at the recorded path.
     void SetLevel(std::int32_t level);
-    // Moves logging to `path`, keeping what was logged so far in its
-    // start-up log. Records the path only while logging is off or when the
-    // path names no file.
+    // Moves logging to `path`, the configured log path, keeping what was
+    // logged so far in its start-up log; the writer then writes to `path`.
+    // Records the path only while logging is off or when the path names no
+    // file; switching on from 0 places the log then.
     void SetPath(const char16_t* path);
     // Closes the file and destroys the writer; every later call does nothing.
     void Shutdown();
@@ -64,8 +65,15 @@ public:
 private:
     CLogEngine();
 
+    // `next` becomes the log; `configured` says it is the configured path
+    // too. The writer follows the configured path given last: a deferred
+    // placement may find the start-up log recorded instead.
+    void Place(const std::u16string& next, bool configured);
+
     std::mutex m_mutex;  // taken by Shutdown only
     std::atomic<CLogWriter*> m_writer;
+    // The path last given to SetPath. Guarded by the writer's lock.
+    std::u16string m_configuredPath;
 };
 
 }  // namespace vzv

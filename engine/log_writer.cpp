@@ -1,7 +1,7 @@
 #include "engine/log_writer.h"
 
 #include "engine/log_line.h"
-#include "engine/log_path.h"
+#include "path/path_utils.h"
 #include "platform/compiler.h"
 #include "platform/platform.h"
 #include "text/text_copy.h"

@@ -19,6 +19,8 @@ namespace vzv {
 // under the writer's lock.
 extern std::int32_t g_writeCount;
 
+// Appended to a directory path: the writer's default file.
+inline constexpr const char16_t* kDefaultLogFileName = u"RavIrivuzo.log";
 inline constexpr std::int64_t kMaxLogFileSize = 52428800;  // 50 MiB
 inline constexpr std::int32_t kSizeCheckInterval = 50;
 

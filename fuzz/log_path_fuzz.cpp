@@ -1,5 +1,5 @@
 // Path normalisation on any text, relative to any base.
-#include "engine/log_path.h"
+#include "path/path_utils.h"
 #include "fuzz_input.h"
 
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // The stateless path helpers on any UTF-16 text.
 #include "fuzz_input.h"
-#include "placement/path_utils.h"
+#include "path/path_utils.h"
 
 #include <cstdlib>
 

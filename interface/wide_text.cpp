@@ -1,6 +1,7 @@
 #include "interface/wide_text.h"
 
 #include "platform/platform.h"
+#include "text/utf8.h"
 
 #include <mutex>
 
@@ -11,15 +12,7 @@ std::u16string ToUtf16(const wchar_t* text) {
         return std::u16string(reinterpret_cast<const char16_t*>(text));
     } else {
         std::u16string out;
-        for (; *text; ++text) {
-            const auto c = static_cast<char32_t>(*text);
-            if (c >= 0x10000 && c <= 0x10FFFF) {
-                out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-                out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-            } else {
-                out += static_cast<char16_t>(c <= 0xFFFF ? c : 0xFFFD);
-            }
-        }
+        for (; *text; ++text) AppendUtf16(out, static_cast<char32_t>(*text));
         return out;
     }
 }
@@ -29,14 +22,8 @@ std::wstring ToWide(const std::u16string& text) {
         return std::wstring(text.begin(), text.end());
     } else {
         std::wstring out;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            char32_t c = text[i];
-            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                text[i + 1] <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-            }
-            out += static_cast<wchar_t>(c);
-        }
+        for (std::size_t at = 0; at < text.size();)
+            out += static_cast<wchar_t>(NextCodePoint(text, at));
         return out;
     }
 }

@@ -45,3 +45,10 @@
 #define VZV_STACK_BUFFER(bytes) alloca(bytes)
 #define VZV_NO_SANITIZE
 #endif
+
+// VZV_CPU_PAUSE() tells the processor that the thread spins in a wait loop.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define VZV_CPU_PAUSE() __builtin_ia32_pause()
+#else
+#define VZV_CPU_PAUSE() ((void)0)
+#endif

@@ -113,7 +113,4 @@ std::u16string NativePathText(const char16_t* path);
 // which always has one.
 std::u16string UserStateDirectory();
 
-// ---- Console --------------------------------------------------------------
-void WriteStandardOutput(const char* text, std::size_t length) noexcept;
-
 }  // namespace vzv::platform

@@ -1,9 +1,9 @@
 #include "text/utf8.h"
 
 #include "platform/compiler.h"
-#include "platform/platform.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -159,7 +159,8 @@ void ReportBadUtf8(const char* text) {
     std::string report = "bad utf8 string: '";
     report += text;
     report += "'\r\n";
-    platform::WriteStandardOutput(report.data(), report.size());
+    std::fwrite(report.data(), 1, report.size(), stdout);
+    std::fflush(stdout);
 }
 
 }  // namespace
@@ -202,6 +203,65 @@ VZV_HOT std::size_t Utf8ToWideReported(const char* text, std::size_t length, cha
         return 0;
     }
     return static_cast<std::size_t>(target - out);
+}
+
+char32_t NextCodePoint(std::u16string_view text, std::size_t& at) noexcept {
+    const char32_t unit = text[at++];
+    if (IsHighSurrogate(unit) && at < text.size() && IsLowSurrogate(text[at]))
+        return CombineSurrogates(unit, text[at++]);
+    return unit;
+}
+
+void AppendUtf16(std::u16string& out, char32_t c) {
+    if (c > 0x10FFFF) c = kReplacementCharacter;
+    if (c < 0x10000) {
+        out += static_cast<char16_t>(c);
+    } else {
+        c -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (c >> 10));
+        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    }
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c > 0x10FFFF || IsHighSurrogate(c) || IsLowSurrogate(c)) c = kReplacementCharacter;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) AppendUtf8(out, NextCodePoint(text, at));
+    return out;
+}
+
+std::u16string Utf8ToUtf16Lenient(std::string_view text) {
+    // The strict converter does the work; each byte it stops at becomes one
+    // U+FFFD, so the units never outnumber the bytes.
+    std::u16string out(text.size(), u'\0');
+    const auto* source = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char* const end = source + text.size();
+    char16_t* target = out.data();
+    while (ConvertUTF8toUTF16(&source, end, &target, out.data() + out.size()) != conversionOK) {
+        *target++ = static_cast<char16_t>(kReplacementCharacter);
+        ++source;
+    }
+    out.resize(static_cast<std::size_t>(target - out.data()));
+    return out;
 }
 
 }  // namespace vzv

@@ -1,11 +1,14 @@
-// Strict UTF-8 to UTF-16 conversion of narrow client text. Only well-formed
-// UTF-8 converts; any fault fails the whole conversion, so a log never holds
-// half a message or guessed characters.
+// The library's one UTF module. Narrow client text converts strictly from
+// UTF-8 to UTF-16: only well-formed UTF-8 converts, and any fault fails the
+// whole conversion, so a log never holds half a message or guessed
+// characters. The plain helpers at the end serve the OS boundary, the
+// public wchar_t boundary and the tools, where text is taken as it comes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vzv {
 
@@ -47,5 +50,28 @@ std::u16string Utf8ToWideReported(const char* text);
 // the `length` bytes of the NUL-terminated `text` into `out`, which has room
 // for `length` units, and returns the units written; 0 after a report.
 std::size_t Utf8ToWideReported(const char* text, std::size_t length, char16_t* out);
+
+// ---- Plain helpers: what cannot be text becomes U+FFFD ----
+
+inline constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+constexpr bool IsHighSurrogate(char32_t unit) noexcept { return unit >= 0xD800 && unit <= 0xDBFF; }
+constexpr bool IsLowSurrogate(char32_t unit) noexcept { return unit >= 0xDC00 && unit <= 0xDFFF; }
+constexpr char32_t CombineSurrogates(char32_t high, char32_t low) noexcept {
+    return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
+
+// The code point at text[at], a surrogate pair taken whole; `at` moves past
+// it. An unpaired surrogate comes back as it is.
+char32_t NextCodePoint(std::u16string_view text, std::size_t& at) noexcept;
+// One unit, or a surrogate pair above U+FFFF; above U+10FFFF, U+FFFD.
+void AppendUtf16(std::u16string& out, char32_t c);
+// A surrogate or a value above U+10FFFF becomes U+FFFD.
+void AppendUtf8(std::string& out, char32_t c);
+
+// Unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+// Each byte that begins no well-formed sequence becomes U+FFFD.
+std::u16string Utf8ToUtf16Lenient(std::string_view text);
 
 }  // namespace vzv

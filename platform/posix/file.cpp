@@ -2,6 +2,8 @@
 #include "platform/platform.h"
 #include "platform/posix/path_encoding.h"
 #include "platform/posix/plain_file.h"
+#include "text/decimal.h"
+#include "text/utf8.h"
 
 #include <cerrno>
 #include <cstring>
@@ -105,7 +107,9 @@ std::u16string GetLastErrorText() {
     const int code = errno;
     char buffer[256];
     const char* text = ::strerror_r(code, buffer, sizeof buffer);  // GNU form
-    return FromUtf8(text) + u" errorcode: " + FromUtf8(std::to_string(code).c_str());
+    std::u16string result = Utf8ToUtf16Lenient(text) + u" errorcode: ";
+    AppendDecimal(result, code);
+    return result;
 }
 
 }  // namespace vzv::platform

@@ -1,6 +1,7 @@
 #include "platform/platform.h"
 #include "platform/posix/path_encoding.h"
 #include "platform/posix/plain_file.h"
+#include "text/utf8.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -160,13 +161,13 @@ bool ReadFileTail(const char16_t* path, void* out, std::size_t size) noexcept {
 
 std::u16string CurrentDirectory() {
     const std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
-    return cwd ? FromUtf8(cwd.get()) : std::u16string();
+    return cwd ? Utf8ToUtf16Lenient(cwd.get()) : std::u16string();
 }
 
 bool GetEnvironmentValue(const char16_t* name, std::u16string& value) {
-    const char* raw = std::getenv(ToUtf8(name).c_str());
+    const char* raw = std::getenv(Utf16ToUtf8(name).c_str());
     if (raw == nullptr) return false;
-    value = FromUtf8(raw);
+    value = Utf8ToUtf16Lenient(raw);
     return true;
 }
 

@@ -35,11 +35,7 @@ int LockSpinningFirst(pthread_mutex_t* mutex) noexcept {
 }
 }  // namespace
 
-void SpinPause() noexcept {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-}
+void SpinPause() noexcept { VZV_CPU_PAUSE(); }
 
 MutexHandle CreateMutexObject(bool initiallyOwned) noexcept {
     // Recursive like a Windows mutex object; robust so that an owner thread

@@ -1,7 +1,6 @@
 #include "platform/compiler.h"
 #include "platform/platform.h"
 
-#include <cstdio>
 #include <ctime>
 #include <pthread.h>
 #include <unistd.h>
@@ -53,11 +52,6 @@ VZV_HOT std::uint32_t CurrentThreadId() noexcept {
         t_threadId = static_cast<std::uint32_t>(::gettid());
     }
     return t_threadId;
-}
-
-void WriteStandardOutput(const char* text, std::size_t length) noexcept {
-    std::fwrite(text, 1, length, stdout);
-    std::fflush(stdout);
 }
 
 }  // namespace vzv::platform

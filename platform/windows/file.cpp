@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 #include "platform/windows/plain_file.h"
 #include "platform/windows/win32.h"
+#include "text/decimal.h"
 
 #include <memory>
 #include <string>
@@ -72,7 +73,7 @@ std::u16string GetLastErrorText() {
         reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     const std::unique_ptr<wchar_t, decltype(&::LocalFree)> owned(buffer, &::LocalFree);
     std::u16string number;
-    for (const char c : std::to_string(code)) number += static_cast<char16_t>(c);
+    AppendDecimal(number, code);
     if (length == 0) return u"Error creating error message for errorcode " + number;
     return std::u16string(Utf16(buffer), length) + u" errorcode: " + number;
 }

@@ -3,7 +3,6 @@
 #include "platform/windows/win32.h"
 
 #include <chrono>
-#include <cstdio>
 
 namespace vzv::platform {
 
@@ -20,10 +19,5 @@ VZV_HOT std::int64_t MonotonicNanoseconds() noexcept {
 }
 
 VZV_HOT std::uint32_t CurrentThreadId() noexcept { return ::GetCurrentThreadId(); }
-
-void WriteStandardOutput(const char* text, std::size_t length) noexcept {
-    std::fwrite(text, 1, length, stdout);
-    std::fflush(stdout);
-}
 
 }  // namespace vzv::platform

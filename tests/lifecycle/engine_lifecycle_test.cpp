@@ -1,5 +1,4 @@
 // Each test runs in a fresh process: the engine is process-wide.
-#include "config/log_config.h"
 #include "engine/log_engine.h"
 #include "support/test_files.h"
 
@@ -13,7 +12,6 @@ namespace fs = std::filesystem;
 TEST(EngineLifecycle, NothingHappensAfterShutdown) {
     test::ScratchDir dir("lifecycle");
     CLogEngine& engine = CLogEngine::GetInstance();
-    CLogConfig::s_wsLogPath = dir / "app.log";  // the writer follows the configured path
     engine.SetLevel(LOGLEVEL_INFO);
     engine.SetPath((dir / "app.log").c_str());
     engine.LogInfo(u"before");
@@ -38,7 +36,6 @@ TEST(EngineLifecycle, RecordedPathWaitsForTheSwitchOn) {
     engine.SetPath(path.c_str());
     EXPECT_EQ(g_logPath, path);
     EXPECT_FALSE(fs::exists(dir.path() / "sub"));
-    CLogConfig::s_wsLogPath = path;  // what the configuration would hold
     engine.LogError(u"switches on");
     EXPECT_EQ(g_logLevel.load(), LOGLEVEL_ERROR);
     EXPECT_EQ(test::LogLines(dir.path() / "sub/app.log"), std::vector<std::string>{"1:switches on"});

@@ -2,7 +2,6 @@
 // own path change and rotation, read merged in time order.
 #include "reader_fixture.h"
 
-#include "config/log_config.h"
 #include "engine/log_engine.h"
 
 #include <algorithm>
@@ -23,13 +22,11 @@ Lines WithoutLevelSwitches(Lines texts) {
 
 TEST_F(ReaderTest, AllMergesStartupLogOldGenerationAndLiveLog) {
     CLogEngine& engine = CLogEngine::GetInstance();
-    CLogConfig::s_wsLogPath = dir / "first.log";
-    engine.SetPath(CLogConfig::s_wsLogPath.c_str());
+    engine.SetPath((dir / "first.log").c_str());
     engine.SetLevel(LOGLEVEL_VERBOSE);
     engine.LogInfo("start-up 1");
     engine.LogInfo("start-up 2");
-    CLogConfig::s_wsLogPath = dir / "app.log";
-    engine.SetPath(CLogConfig::s_wsLogPath.c_str());  // first.log becomes app.startup.log
+    engine.SetPath((dir / "app.log").c_str());  // first.log becomes app.startup.log
     engine.LogInfo("old 1");
     MakeFull(*engine.Writer(), "app.log");
     engine.LogInfo("old 2");  // into the full file; the next line rotates it

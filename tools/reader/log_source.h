@@ -3,9 +3,9 @@
 // its rotation to "_old" and its recreation.
 #pragma once
 
+#include "platform/tools.h"
 #include "record.h"
 #include "record_parser.h"
-#include "shared_file.h"
 #include "utf16_decoder.h"
 
 #include <cstdint>
@@ -14,6 +14,8 @@
 #include <vector>
 
 namespace vzv::reader {
+
+using platform::SharedFile;
 
 class LogSource {
 public:

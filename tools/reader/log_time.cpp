@@ -1,6 +1,8 @@
 #include "log_time.h"
 
-#include <cstdio>
+#include "text/decimal.h"
+
+#include <utility>
 
 namespace vzv::reader {
 
@@ -11,9 +13,16 @@ std::uint64_t LogTime::Key() const {
 }
 
 std::string LogTime::Iso() const {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", year, month, day, hour,
-                  minute, second, millisecond);
+    std::string text;
+    AppendDecimal(text, year, 4);
+    const std::pair<char, int> fields[] = {{'-', month}, {'-', day},    {'T', hour},
+                                           {':', minute}, {':', second}};
+    for (const auto& [separator, value] : fields) {
+        text += separator;
+        AppendDecimal(text, value, 2);
+    }
+    text += '.';
+    AppendDecimal(text, millisecond, 3);
     return text;
 }
 

@@ -4,6 +4,7 @@
 #include "inputs.h"
 #include "log_source.h"
 #include "options.h"
+#include "platform/tools.h"
 #include "record_merge.h"
 #include "record_printer.h"
 
@@ -115,18 +116,7 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 }  // namespace vzv::reader
 
-// Windows hands the arguments over in UTF-16 only through wmain; both forms
-// become UTF-8 here.
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) args.push_back(std::filesystem::path(argv[i]).u8string());
-    std::ios::sync_with_stdio(false);
-    return vzv::reader::Run(args);
-}
-#else
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    return vzv::reader::Run(std::vector<std::string>(argv + 1, argv + argc));
+    return vzv::reader::Run(vzv::platform::CommandLineArguments(argc, argv));
 }
-#endif

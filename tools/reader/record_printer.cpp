@@ -1,5 +1,7 @@
 #include "record_printer.h"
 
+#include "text/decimal.h"
+
 #include <cstdio>
 
 namespace vzv::reader {
@@ -66,9 +68,11 @@ void RecordPrinter::Plain(const Record& r) {
 }
 
 void RecordPrinter::Json(const Record& r) {
-    m_buffer.append("{\"thread\":").append(std::to_string(r.thread));
+    m_buffer.append("{\"thread\":");
+    AppendDecimal(m_buffer, r.thread);
     m_buffer.append(",\"time\":\"").append(r.time.Iso());
-    m_buffer.append("\",\"level\":").append(std::to_string(r.level));
+    m_buffer.append("\",\"level\":");
+    AppendDecimal(m_buffer, r.level);
     m_buffer.append(",\"levelName\":\"").append(LevelName(r.level));
     m_buffer.append("\",\"text\":");
     AppendJsonString(m_buffer, r.Text());

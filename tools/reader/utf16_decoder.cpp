@@ -1,12 +1,8 @@
 #include "utf16_decoder.h"
 
-namespace vzv::reader {
+#include "text/utf8.h"
 
-namespace {
-constexpr std::uint32_t kReplacement = 0xFFFD;
-bool IsHigh(std::uint32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLow(std::uint32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-}  // namespace
+namespace vzv::reader {
 
 void Utf16Decoder::Decode(const char* bytes, std::size_t size, std::string& out) {
     const auto* in = reinterpret_cast<const unsigned char*>(bytes);
@@ -35,7 +31,7 @@ void Utf16Decoder::Finish(std::string& out) {
     if (m_high != 0) {
         m_high = 0;
         ++m_faults.replaced;
-        Put(kReplacement, out);
+        AppendUtf8(out, kReplacementCharacter);
     }
     if (m_haveByte) {
         m_haveByte = false;
@@ -49,41 +45,23 @@ void Utf16Decoder::Unit(std::uint16_t unit, std::string& out) {
     if (m_high != 0) {
         const std::uint32_t high = m_high;
         m_high = 0;
-        if (IsLow(unit)) {
-            Put(0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00u), out);
+        if (IsLowSurrogate(unit)) {
+            AppendUtf8(out, CombineSurrogates(high, unit));
             return;
         }
         ++m_faults.replaced;
-        Put(kReplacement, out);
+        AppendUtf8(out, kReplacementCharacter);
     }
-    if (IsHigh(unit)) {
+    if (IsHighSurrogate(unit)) {
         m_high = unit;
-    } else if (IsLow(unit)) {
+    } else if (IsLowSurrogate(unit)) {
         ++m_faults.replaced;
-        Put(kReplacement, out);
+        AppendUtf8(out, kReplacementCharacter);
     } else if (unit == 0) {
         // The writer never writes NUL; a run of them is space a crash left unwritten.
         ++m_faults.nuls;
     } else if (!(unit == 0xFEFF && atStart)) {
-        Put(unit, out);
-    }
-}
-
-void Utf16Decoder::Put(std::uint32_t c, std::string& out) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | c >> 6));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | c >> 12));
-        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | c >> 18));
-        out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        AppendUtf8(out, unit);
     }
 }
 

@@ -27,7 +27,6 @@ public:
     const Faults& faults() const { return m_faults; }
 
 private:
-    void Put(std::uint32_t codePoint, std::string& out);
     void Unit(std::uint16_t unit, std::string& out);
 
     Faults m_faults;

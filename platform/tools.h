@@ -1,14 +1,18 @@
-// A log file opened for reading only, in a way that never stands in the
-// writer's way: on Windows the writer renames a full log to "_old" while
-// readers may have it open, and the C runtime's own opens refuse that
-// (they do not share deletion), so this is the one place with an OS call.
+// What the tools need of the OS beyond the standard library.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
+#include <vector>
 
-namespace vzv::reader {
+namespace vzv::platform {
+
+// A log file opened for reading only, in a way that never stands in the
+// writer's way: on Windows the writer renames a full log to "_old" while
+// readers may have it open, and the C runtime's own opens refuse that (they
+// do not share deletion).
 
 class SharedFile {
 public:
@@ -31,4 +35,8 @@ private:
     void* m_handle = nullptr;
 };
 
-}  // namespace vzv::reader
+// The program's arguments after its name, in UTF-8 (on Windows taken from
+// the UTF-16 command line, so that any path can be named).
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+}  // namespace vzv::platform

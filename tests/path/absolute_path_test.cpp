@@ -1,17 +1,19 @@
-#include "engine/log_path.h"
+#include "path/path_utils.h"
 
 #include <gtest/gtest.h>
 
 namespace vzv {
 namespace {
 
-TEST(LogPath, AbsoluteForms) {
+constexpr char16_t kDefaultLogFileName[] = u"RavIrivuzo.log";
+
+TEST(AbsolutePath, AbsoluteForms) {
     for (const char16_t* path : {u"C:\\x", u"C:", u"\\\\server\\share", u"\\x", u"/usr/x"})
         EXPECT_TRUE(IsAbsolutePath(path));
     for (const char16_t* path : {u"x\\y", u"ab:c", u""}) EXPECT_FALSE(IsAbsolutePath(path));
 }
 
-TEST(LogPath, Normalisation) {
+TEST(AbsolutePath, Normalisation) {
     const struct {
         const char16_t* in;
         const char16_t* out;
@@ -22,11 +24,15 @@ TEST(LogPath, Normalisation) {
         {u"C:\\work\\.", u"C:\\work\\"},
         {u"C:\\a\\b\\..\\c", u"C:\\a\\c"},
         {u"C:\\a\\b\\..\\..\\c", u"C:\\c"},
+        // Slashes separate as backslashes do, and stay as written.
+        {u"/a//b/./c/../d", u"/a/b/d"},
+        {u"C:/a\\b/..", u"C:/a"},
+        {u"//server/share", u"//server/share"},
     };
     for (const auto& c : cases) EXPECT_EQ(NormalizePath(c.in), c.out);
 }
 
-TEST(LogPath, DefaultPathJoinsWithoutDoubling) {
+TEST(AbsolutePath, DefaultPathJoinsWithoutDoubling) {
     EXPECT_EQ(MakeAbsolutePath(u".", u"C:\\") + kDefaultLogFileName, u"C:\\RavIrivuzo.log");
     EXPECT_EQ(MakeAbsolutePath(u".", u"C:\\work") + kDefaultLogFileName,
               u"C:\\work\\RavIrivuzo.log");

@@ -1,7 +1,6 @@
-// Stateless helpers on log paths: whether a path names a file, and creating
-// the directories on the way to one. Backslash and slash both separate
-// components; nothing here normalises a path or resolves a relative one (the
-// file system does that against the working directory).
+// Stateless helpers on log paths: whether a path names a file, creating the
+// directories on the way to one, and the absolute form of a path. Backslash
+// and slash both separate components everywhere here.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +9,8 @@
 #include <vector>
 
 namespace vzv {
+
+inline bool IsPathSeparator(char16_t c) noexcept { return c == u'\\' || c == u'/'; }
 
 // A name or an extension split off a file name holds at most this many units;
 // the file system's own limit for one component is the same.
@@ -46,5 +47,17 @@ std::u16string GetLastPathComponent(std::u16string_view path);
 // Splits at every character found in `delimiters`, keeping empty tokens: n
 // delimiters give n + 1 tokens, an empty text one empty token.
 std::vector<std::u16string> SplitAtAnyOf(std::u16string_view text, std::u16string_view delimiters);
+
+// A drive letter ("C:"), or a leading separator (root-relative and network
+// paths).
+bool IsAbsolutePath(std::u16string_view path) noexcept;
+// `path` itself when absolute, else `base` (the working directory when null)
+// joined to it with a backslash; normalised either way.
+std::u16string MakeAbsolutePath(const std::u16string& path, const char16_t* base = nullptr);
+// Drops empty components (doubled separators, but not a network path's
+// leading pair), "." components and each ".." with the component before it.
+// The separators that stay are kept as written; a final "." leaves the
+// separator before it.
+std::u16string NormalizePath(std::u16string_view path);
 
 }  // namespace vzv

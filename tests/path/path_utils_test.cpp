@@ -1,4 +1,4 @@
-#include "placement/path_utils.h"
+#include "path/path_utils.h"
 
 #include "support/test_files.h"
 
