@@ -15,13 +15,15 @@
 namespace vzv {
 namespace {
 
-// -1 from the runtime means cut at count - 1, or a failed conversion, after
-// which the runtime leaves an empty text: the format's text is given then.
+// -1 from the runtime means cut at count - 1 units, or a failed conversion,
+// after which the text ends early: the format's text is given then. (Cut
+// text that holds a NUL of its own, from %c, looks failed too.)
 template <class Unit, class Ch>
 std::size_t Finish(int written, Unit* out, std::size_t count, const Ch* format) noexcept {
     if (written >= 0) return static_cast<std::size_t>(written);
-    if (count > 1 && out[0] == 0) return printf_walker::CopyFormatText(out, count, format);
-    return count - 1;
+    std::size_t length = 0;
+    while (length < count - 1 && out[length] != 0) ++length;
+    return length == count - 1 ? length : printf_walker::CopyFormatText(out, count, format);
 }
 
 }  // namespace

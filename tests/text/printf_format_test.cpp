@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -303,6 +304,19 @@ TEST(PrintfFormat, CutsSilently) {
     EXPECT_EQ(CallWide(&FormatWide, 4, L"%s", L"abc"), u"abc");
     EXPECT_EQ(CallNarrow(&FormatNarrow, 8, "%.1100f", 1.0), "1.00000");
     EXPECT_EQ(CallNarrow(&FormatNarrow, 4, nullptr), "");
+}
+
+// Formatting leaves errno as it was. On Windows a cross-width conversion that
+// the C locale cannot make gives the format's text.
+TEST(PrintfFormat, KeepsErrnoAndFailsSoftly) {
+    errno = EDOM;
+    const std::string text = CallNarrow(&FormatNarrow, 64, "a%Sb|%e|%s", L"\u263A", 1.5, "x");
+    EXPECT_EQ(errno, EDOM);
+#ifdef _WIN32
+    EXPECT_EQ(text, "a%Sb|%e|%s");
+#else
+    EXPECT_EQ(text, "a\xE2\x98\xBA" "b|1.500000e+00|x");
+#endif
 }
 
 #ifndef _WIN32
