@@ -300,6 +300,8 @@ TEST(PrintfFormat, CutsSilently) {
     EXPECT_EQ(CallNarrow(&FormatNarrow, 1, "%s", "abc"), "");
     EXPECT_EQ(CallWide(&FormatWide, 4, L"%s", L"abc"), u"abc");
     EXPECT_EQ(CallNarrow(&FormatNarrow, 8, "%.1100f", 1.0), "1.00000");
+    // The runtime caps an integer's precision at 512 digits.
+    EXPECT_EQ(CallNarrow(&printf_walker::WalkNarrow, 1024, "%.600d|", 1), std::string(511, '0') + "1|");
     EXPECT_EQ(CallNarrow(&FormatNarrow, 4, nullptr), "");
 }
 
