@@ -8,12 +8,15 @@
 // Error, which switches logging on at the Error level by itself. Above
 // 52,428,800 bytes the file moves aside to "<path>_old" and starts afresh.
 //
-// Formats follow the printf rules of the Windows C runtime on every
-// platform, with its traditional wide-character rule: in the narrow methods
-// %s and %c take char text and %S and %C wchar_t text; in the wide methods
-// the reverse. The size prefixes h (narrow), l and w (wide), I32, I64 and I
-// are understood. Narrow text is UTF-8. A message longer than its buffer is
-// cut silently; a null or invalid format never ends the process.
+// Formats follow the printf rules of the Universal C Runtime of current
+// Windows on every platform, with its traditional wide-character rule: in the
+// narrow methods %s and %c take char text and %S and %C wchar_t text; in the
+// wide methods the reverse. All its size prefixes and %F are understood;
+// exponents have at least two digits, infinities and NaNs print as "inf",
+// "nan" and "-nan(ind)", halfway cases round to even. Narrow text is UTF-8.
+// A message longer than its buffer is cut silently; a null format gives an
+// empty text and a format the runtime would refuse gives its own text: neither
+// ends the process.
 //
 // A marker file "CppLogger.json" in "%PROGRAMDATA%\Brivant\LOG.Expert\" turns
 // on expert mode: level 4, the log in that folder, and client changes of level

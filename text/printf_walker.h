@@ -1,7 +1,6 @@
-// The library's own printf engine, following the Windows runtime's
-// conventions (see printf_format.h). Portable: it is the formatter on POSIX,
-// and Windows uses its format check and, for what msvcrt.dll cannot read, its
-// formatting.
+// The library's own printf engine, following the conventions of the Universal
+// C Runtime (see printf_format.h). It formats on POSIX; on Windows its check
+// decides which formats the runtime is given.
 #pragma once
 
 #include <cstdarg>
@@ -9,15 +8,10 @@
 
 namespace vzv::printf_walker {
 
-enum class FormatKind {
-    Invalid,      // some conversion is not one we accept
-    Classic,      // only what msvcrt.dll has always understood
-    C99Sizes,     // valid, but uses j, z or t, which msvcrt.dll does not know
-};
-
-// Null counts as Classic: it formats to nothing.
-FormatKind Classify(const char* format) noexcept;
-FormatKind Classify(const wchar_t* format) noexcept;
+// True when the runtime accepts every directive of the format; a null format
+// counts as valid (it formats to nothing).
+bool IsValidFormat(const char* format) noexcept;
+bool IsValidFormat(const wchar_t* format) noexcept;
 
 // The defined text of an invalid format: the format itself, unformatted, cut
 // to out[0..count) with a NUL.

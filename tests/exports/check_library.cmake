@@ -5,7 +5,8 @@
 #   elf-exports  TOOL is nm: the .so exports exactly the public interface
 #   pe-exports   TOOL is objdump: the DLL exports every .def name and nothing
 #                outside the interface
-#   pe-imports   TOOL is objdump: the DLL needs only system DLLs
+#   pe-imports   TOOL is objdump: the DLL needs only system DLLs, and from
+#                ucrtbase.dll exactly its two bounded formatters
 #   pe-version   TOOL is windres: the version resource carries the version
 cmake_minimum_required(VERSION 3.25)
 
@@ -107,12 +108,19 @@ elseif(CHECK STREQUAL "pe-imports")
         string(REPLACE "DLL Name: " "" dll "${line}")
         string(TOLOWER "${dll}" dll)
         list(APPEND dlls ${dll})
-        if(NOT dll MATCHES "^(kernel32|msvcrt)\\.dll$")
-            fail("depends on ${dll}; only kernel32.dll and msvcrt.dll are allowed")
+        if(NOT dll MATCHES "^(kernel32|msvcrt|ucrtbase)\\.dll$")
+            fail("depends on ${dll}; only kernel32.dll, msvcrt.dll and ucrtbase.dll are allowed")
         endif()
     endforeach()
     if(NOT dlls)
         fail("no imports found")
+    endif()
+    # The names listed under ucrtbase.dll, up to the blank line after them.
+    string(REGEX MATCH "DLL Name: ucrtbase\\.dll\n[^\n]*\n(([^\n]+\n)*)" block "${text}")
+    string(REGEX MATCHALL "[A-Za-z_][A-Za-z0-9_]*\n" names "${CMAKE_MATCH_1}")
+    string(REPLACE "\n" "" names "${names}")
+    if(NOT names STREQUAL "__stdio_common_vsnprintf_s;__stdio_common_vsnwprintf_s")
+        fail("imports from ucrtbase.dll '${names}', not just its two bounded formatters")
     endif()
     message(STATUS "imports: ${dlls}")
 elseif(CHECK STREQUAL "pe-version")

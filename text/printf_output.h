@@ -1,0 +1,60 @@
+// The walker's output: a caller's fixed buffer, filled up to one unit short
+// of its end, and the runtime's layout of a field.
+#pragma once
+
+#include "text/printf_directive.h"
+
+#include <cstdarg>
+#include <cstddef>
+
+namespace vzv::printf_walker {
+
+// The argument list, passed by reference between the conversions.
+struct Args {
+    std::va_list ap;
+};
+
+template <class Out>
+class Sink {
+public:
+    Sink(Out* out, std::size_t count) noexcept : out_(out), limit_(count - 1) {}
+    bool Full() const noexcept { return pos_ >= limit_; }
+    void Put(Out unit) noexcept {
+        if (pos_ < limit_) out_[pos_++] = unit;
+    }
+    // ASCII, as units of the output width.
+    void Put(const char* ascii, std::size_t n) noexcept {
+        for (std::size_t i = 0; i < n && pos_ < limit_; ++i)
+            out_[pos_++] = static_cast<Out>(static_cast<unsigned char>(ascii[i]));
+    }
+    void Fill(char c, std::size_t n) noexcept {
+        for (; n > 0 && pos_ < limit_; --n) out_[pos_++] = static_cast<Out>(c);
+    }
+    std::size_t Finish() noexcept {
+        out_[pos_] = 0;
+        return pos_;
+    }
+
+private:
+    Out* out_;
+    std::size_t limit_;
+    std::size_t pos_ = 0;
+};
+
+// A field as the runtime lays it out: [spaces] prefix [zeros] body [spaces].
+// The width counts `length` units for the body; with zeroPad the padding is
+// zeros between prefix and body.
+template <class Out, class Body>
+void EmitField(Sink<Out>& sink, const Directive& d, const char* prefix, std::size_t prefixLength,
+               bool zeroPad, std::size_t length, Body body) noexcept {
+    const auto width = static_cast<std::size_t>(d.width > 0 ? d.width : 0);
+    const std::size_t used = prefixLength + length;
+    const std::size_t pad = width > used ? width - used : 0;
+    if (!d.left && !zeroPad) sink.Fill(' ', pad);
+    sink.Put(prefix, prefixLength);
+    if (!d.left && zeroPad) sink.Fill('0', pad);
+    body();
+    if (d.left) sink.Fill(' ', pad);
+}
+
+}  // namespace vzv::printf_walker

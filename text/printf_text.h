@@ -1,0 +1,184 @@
+// Text in the walker: the format's own characters, %c, %s and %Z, in either
+// width. Narrow text is UTF-8, taken leniently (a byte that starts no valid
+// sequence stands for U+0080..U+00FF); wide text is the platform's wchar_t.
+// Output is UTF-8 or UTF-16.
+#pragma once
+
+#include "text/printf_output.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+namespace vzv::printf_walker {
+
+constexpr bool kWide16 = sizeof(wchar_t) == 2;
+constexpr char32_t kReplacement = 0xFFFD;
+
+// One character in units of the output width.
+template <class Out>
+struct Units {
+    Out u[4] = {};
+    int n = 0;
+};
+
+inline void Encode(char32_t cp, Units<char>& u) noexcept {
+    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = kReplacement;
+    const int n = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+    static constexpr unsigned char kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    for (int i = n - 1; i > 0; --i, cp >>= 6) u.u[i] = static_cast<char>(0x80 | (cp & 0x3F));
+    u.u[0] = static_cast<char>(kLead[n] | cp);
+    u.n = n;
+}
+
+// Lone surrogates pass as they are: UTF-16 text may carry them.
+inline void Encode(char32_t cp, Units<char16_t>& u) noexcept {
+    if (cp > 0x10FFFF) cp = kReplacement;
+    u.n = cp < 0x10000 ? 1 : 2;
+    if (u.n == 1) {
+        u.u[0] = static_cast<char16_t>(cp);
+    } else {
+        u.u[0] = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+        u.u[1] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    }
+}
+
+inline char32_t DecodeUtf8(const char*& p) noexcept {
+    const auto* s = reinterpret_cast<const unsigned char*>(p);
+    const char32_t lead = s[0];
+    int length = 1;
+    char32_t cp = lead, least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2, cp = lead & 0x1F, least = 0x80;
+    else if (lead >= 0xE0 && lead <= 0xEF) length = 3, cp = lead & 0x0F, least = 0x800;
+    else if (lead >= 0xF0 && lead <= 0xF4) length = 4, cp = lead & 0x07, least = 0x10000;
+    int i = 1;
+    while (i < length && (s[i] & 0xC0) == 0x80) cp = (cp << 6) | (s[i++] & 0x3F);  // stops at the NUL
+    if (i < length || (length > 1 && (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))) {
+        ++p;
+        return lead;
+    }
+    p += length;
+    return cp;
+}
+
+// The next character of a NUL-terminated text in the output width; false at
+// the end. Narrow to narrow copies bytes, and UTF-16 to UTF-16 units.
+inline bool Next(const char*& p, Units<char>& u) noexcept {
+    if (*p == 0) return false;
+    u.u[0] = *p++;
+    u.n = 1;
+    return true;
+}
+
+inline bool Next(const char*& p, Units<char16_t>& u) noexcept {
+    if (*p == 0) return false;
+    Encode(DecodeUtf8(p), u);
+    return true;
+}
+
+inline bool Next(const wchar_t*& p, Units<char>& u) noexcept {
+    if (*p == 0) return false;
+    char32_t cp = static_cast<char32_t>(Code(*p++));
+    if (kWide16 && cp >= 0xD800 && cp <= 0xDBFF && Code(*p) >= 0xDC00 && Code(*p) <= 0xDFFF)
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (Code(*p++) - 0xDC00);
+    Encode(cp, u);
+    return true;
+}
+
+inline bool Next(const wchar_t*& p, Units<char16_t>& u) noexcept {
+    if (*p == 0) return false;
+    Encode(static_cast<char32_t>(Code(*p++)), u);
+    return true;
+}
+
+template <class Out>
+void Put(Sink<Out>& sink, const Units<Out>& u) noexcept {
+    for (int i = 0; i < u.n; ++i) sink.Put(u.u[i]);
+}
+
+// One character of the format's own text.
+template <class Out, class Ch>
+void PutLiteral(Sink<Out>& sink, const Ch*& p) noexcept {
+    Units<Out> u;
+    Next(p, u);
+    Put(sink, u);
+}
+
+// The runtime's choice of width for %c %s %Z: h narrow, l and w wide, T the
+// format's; otherwise %s %c %Z take the format's width and %S %C the other.
+inline bool TakesWide(const Directive& d, bool wideFormat) noexcept {
+    if (d.size == Size::h) return false;
+    if (d.size == Size::l || d.size == Size::w) return true;
+    if (d.size == Size::T) return wideFormat;
+    return wideFormat != (d.conv == 'S' || d.conv == 'C');
+}
+
+// One %c argument, or one unit of a %Z text. A lone narrow byte is ASCII
+// or, leniently, U+0080..U+00FF.
+template <class Out>
+Units<Out> CharUnits(bool wide, std::uint32_t value) noexcept {
+    Units<Out> u;
+    if (wide) Encode(kWide16 ? (value & 0xFFFF) : value, u);
+    else if (std::is_same_v<Out, char>) u.u[0] = static_cast<Out>(value), u.n = 1;
+    else Encode(value & 0xFF, u);
+    return u;
+}
+
+// %c ignores the precision, as in the runtime.
+template <class Out>
+void FormatChar(Sink<Out>& sink, const Directive& d, bool wide, std::uint32_t value) noexcept {
+    const Units<Out> u = CharUnits<Out>(wide, value);
+    EmitField(sink, d, "", 0, d.zero, static_cast<std::size_t>(u.n), [&] { Put(sink, u); });
+}
+
+// Up to `limit` characters of `text` (NUL-terminated), written when a sink is
+// given; returns how many. Like the runtime, the precision and the width count
+// characters of the argument: bytes of narrow text into narrow output,
+// characters of UTF-8, wchar_t units of wide text.
+template <class Out, class Src>
+std::size_t EmitText(Sink<Out>* sink, const Src* text, std::size_t limit) noexcept {
+    std::size_t n = 0;
+    for (Units<Out> u; n < limit && Next(text, u); ++n)
+        if (sink != nullptr) Put(*sink, u);
+    return n;
+}
+
+inline const char* OrNull(const char* text) noexcept {
+    return text != nullptr ? text : "(null)";
+}
+inline const wchar_t* OrNull(const wchar_t* text) noexcept {
+    return text != nullptr ? text : L"(null)";
+}
+
+template <class Out, class Src>
+void FormatText(Sink<Out>& sink, const Directive& d, const Src* text) noexcept {
+    text = OrNull(text);
+    const std::size_t limit = d.precision < 0 ? SIZE_MAX : static_cast<std::size_t>(d.precision);
+    const std::size_t length = d.width > 0 ? EmitText<Out>(nullptr, text, limit) : 0;
+    EmitField(sink, d, "", 0, d.zero, length, [&] { EmitText(&sink, text, limit); });
+}
+
+// %Z: a counted string (the Windows SDK's ANSI_STRING or UNICODE_STRING), its
+// length in bytes, printed whole whatever the precision, unit by unit.
+struct CountedString {
+    unsigned short length, maximumLength;
+    const void* buffer;
+};
+
+template <class Out>
+void FormatCounted(Sink<Out>& sink, const Directive& d, bool wide, const CountedString* s) noexcept {
+    if (s == nullptr || s->buffer == nullptr) {
+        Directive whole = d;
+        whole.precision = -1;
+        FormatText(sink, whole, "(null)");
+        return;
+    }
+    const std::size_t units = wide ? s->length / sizeof(wchar_t) : s->length;
+    EmitField(sink, d, "", 0, d.zero, units, [&] {
+        for (std::size_t i = 0; i < units; ++i)
+            Put(sink, CharUnits<Out>(wide, wide ? Code(static_cast<const wchar_t*>(s->buffer)[i])
+                                                : Code(static_cast<const char*>(s->buffer)[i])));
+    });
+}
+
+}  // namespace vzv::printf_walker
