@@ -83,6 +83,15 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Op
             problem = flag(o.follow);
         } else if (name == "--help" || name == "-h") {
             problem = flag(o.help);
+        } else if (name == "--state" || name == "--out") {
+            const std::optional<std::string> v = value();
+            if (!v || v->empty()) return name + " needs a file";
+            (name == "--state" ? o.state : o.out) = *v;
+        } else if (name == "--out-max-bytes") {
+            const std::optional<std::string> v = value();
+            const std::optional<long long> number = v ? Integer(*v) : std::nullopt;
+            if (!number || *number < 4096) return "--out-max-bytes takes a size of 4096 or more";
+            o.outMaxBytes = static_cast<std::uint64_t>(*number);
         } else if (name == "--level" || name == "--thread" || name == "--since" ||
                    name == "--until" || name == "--grep" || name == "--follow-for") {
             const std::optional<std::string> v = value();
