@@ -108,7 +108,7 @@ def main():
     for d in (logs, host, collector, WORK / "programdata"):
         d.mkdir(parents=True)
     store, out, state = collector / "store.json", host / "records.json", host / "reader.state"
-    env = dict(os.environ, VZV_HOST_WORK=str(host), VZV_JSON_FILES=f"{out}*",
+    env = dict(os.environ, VZV_HOST_WORK=str(host), VZV_JSON_FILE=str(out),
                VZV_COLLECTOR="127.0.0.1", VZV_LISTEN="127.0.0.1", VZV_RELP_PORT=str(free_port()),
                VZV_COLLECTOR_WORK=str(collector), VZV_STORE_FILE=str(store),
                PROGRAMDATA=str(WORK / "programdata"), LC_ALL="C.UTF-8")
@@ -120,7 +120,7 @@ def main():
 
     def reader():
         return Daemon("reader", [str(BIN / "vuzavov-log"), "--follow", str(logs), "--state",
-                                 str(state), "--out", str(out), "--out-max-bytes", os.environ.get("VZV_OUT_MAX", "200000")], env)
+                                 str(state), "--out", str(out), "--out-max-bytes", "600000"], env)
 
     def client(tag, count, *mode):
         return subprocess.Popen([str(BIN / "shipping_client"), str(logs / f"VuzavovEro_{tag}.log"),
@@ -150,7 +150,8 @@ def main():
                    lambda: sum("2026-12-05_14-05-09 t" in line for line in stored(store)) > 100)
         # The reader stops; meanwhile the log rotates and a second start
         # begins a new file (and a start-up log).
-        daemons.pop("reader").stop()
+        if daemons.pop("reader").stop() != 0:
+            raise SystemExit("FAIL: the reader did not stop cleanly")
         go.touch()
         count += logged(first)
         count += logged(client("2026-12-05_14-06-10", 1000, "early"))
@@ -171,6 +172,8 @@ def main():
         total = sum(expected.values())
         wait_until("every record at the collector", lambda: len(stored(store)) >= total, 120)
         time.sleep(1)  # late duplicates would come now
+        if not Path(f"{out}.1").exists():
+            raise SystemExit("FAIL: the reader's output was not rotated")
     finally:
         for name in ("reader", "host", "collector"):
             if name in daemons:

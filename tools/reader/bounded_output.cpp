@@ -18,8 +18,13 @@ bool BoundedOutput::Open() {
     return m_file.is_open();
 }
 
+namespace {
+constexpr auto kMinGenerationAge = std::chrono::seconds(2);
+}  // namespace
+
 bool BoundedOutput::Rotate() {
     m_file.close();
+    m_rotated = std::chrono::steady_clock::now();
     std::filesystem::path older = m_path;
     older += ".1";
     if (!platform::MoveReplacing(m_path.u16string().c_str(), older.u16string().c_str()))
@@ -27,18 +32,22 @@ bool BoundedOutput::Rotate() {
     return Open();
 }
 
-bool BoundedOutput::Write(const std::string& batch) {
-    if (batch.empty()) return true;
+BoundedOutput::Result BoundedOutput::Write(const std::string& batch) {
+    const auto result = [](bool ok) { return ok ? Result::Written : Result::Failed; };
+    if (batch.empty()) return Result::Written;
     if (m_path.empty()) {
         std::cout.write(batch.data(), static_cast<std::streamsize>(batch.size()));
-        return static_cast<bool>(std::cout.flush());
+        return result(static_cast<bool>(std::cout.flush()));
     }
-    if (!m_file.is_open() && !Open()) return false;
-    if (m_size > 0 && m_size + batch.size() > m_maxBytes && !Rotate()) return false;
+    if (!m_file.is_open() && !Open()) return Result::Failed;
+    if (m_size > 0 && m_size + batch.size() > m_maxBytes) {
+        if (std::chrono::steady_clock::now() - m_rotated < kMinGenerationAge) return Result::Later;
+        if (!Rotate()) return Result::Failed;
+    }
     m_file.write(batch.data(), static_cast<std::streamsize>(batch.size()));
     m_file.flush();
     m_size += batch.size();
-    return static_cast<bool>(m_file);
+    return result(static_cast<bool>(m_file));
 }
 
 }  // namespace vzv::reader

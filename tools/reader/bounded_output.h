@@ -1,8 +1,12 @@
 // Where followed records go: standard output, or a UTF-8 file kept under a
 // size cap by moving it to FILE.1 (one older generation) before a batch that
-// would pass the cap. A shipping agent that tails FILE follows that rename.
+// would pass the cap. A shipping agent that tails FILE follows that rename
+// and reads the moved file to its end; FILE.1 is replaced no sooner than a
+// few seconds after it was made, so that the agent has the time to, also
+// when a backlog is written out at once.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -17,8 +21,10 @@ public:
     // Appends to `path`, which is created when missing.
     BoundedOutput(std::filesystem::path path, std::uint64_t maxBytes);
 
-    // Writes the whole batch and hands it to the OS; false when it could not.
-    bool Write(const std::string& batch);
+    enum class Result { Written, Later, Failed };
+    // Writes the whole batch and hands it to the OS. Later: the file is full
+    // and FILE.1 still young; nothing was written.
+    Result Write(const std::string& batch);
 
     static constexpr std::uint64_t kDefaultMaxBytes = 16 * 1024 * 1024;
 
@@ -30,6 +36,7 @@ private:
     std::uint64_t m_maxBytes = 0;
     std::uint64_t m_size = 0;
     std::ofstream m_file;
+    std::chrono::steady_clock::time_point m_rotated{};  // when FILE.1 was made
 };
 
 }  // namespace vzv::reader

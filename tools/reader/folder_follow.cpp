@@ -86,8 +86,13 @@ public:
             if (a.begun != b.begun) return a.begun < b.begun;
             return Generation(fs::u8path(a.position.path)) < Generation(fs::u8path(b.position.path));
         });
-        for (Tracked& log : m_logs)
-            if (log.begun != kUnknown && !ReadNew(log)) return false;
+        // A full output stops the pass, so that the files keep their order.
+        for (Tracked& log : m_logs) {
+            const BoundedOutput::Result result =
+                log.begun == kUnknown ? BoundedOutput::Result::Written : ReadNew(log);
+            if (result != BoundedOutput::Result::Written)
+                return result == BoundedOutput::Result::Later;
+        }
         return true;
     }
 
@@ -153,11 +158,12 @@ private:
     }
 
     // Writes out the whole lines added since the last read, a chunk at a
-    // time, saving the state after each chunk is out.
-    bool ReadNew(Tracked& log) {
+    // time, saving the state after each chunk is out. Written: all of them
+    // (or the file is gone for now).
+    BoundedOutput::Result ReadNew(Tracked& log) {
         LogPosition& at = log.position;
         SharedFile file;
-        if (!file.Open(fs::u8path(at.path))) return true;
+        if (!file.Open(fs::u8path(at.path))) return BoundedOutput::Result::Written;
         const std::uint64_t size = file.Size();
         std::string head(kFingerprintBytes, '\0');
         head.resize(ReadFull(file, head.data(), head.size()));
@@ -176,19 +182,20 @@ private:
             if (take == 0 && more) take = LastLineEnd(m_chunk.data(), got, false);
             if (take == 0 && more) take = got;
             if (take == 0) break;
-            if (!WriteOut(at, take)) return false;
+            const BoundedOutput::Result written = WriteOut(at, take);
+            if (written != BoundedOutput::Result::Written) return written;
             at.offset += take;
             if (at.headLength < kFingerprintBytes) {
                 at.headLength = static_cast<std::uint32_t>(
                     std::min<std::uint64_t>({kFingerprintBytes, head.size(), at.offset}));
                 at.headHash = Fingerprint(std::string_view(head).substr(0, at.headLength));
             }
-            if (!Save()) return false;
+            if (!Save()) return BoundedOutput::Result::Failed;
         }
-        return true;
+        return BoundedOutput::Result::Written;
     }
 
-    bool WriteOut(const LogPosition& at, std::size_t size) {
+    BoundedOutput::Result WriteOut(const LogPosition& at, std::size_t size) {
         Utf16Decoder decoder;
         std::string text;
         // A byte order mark is one only at the start of the file.
@@ -204,9 +211,10 @@ private:
             if (m_options.filter.Accepts(record)) AppendJsonRecord(m_batch, record);
         if (parser.strayLines() || parser.droppedBytes() || decoder.faults().replaced)
             std::cerr << "warning: " << at.path << ": damaged lines near byte " << at.offset << '\n';
-        if (m_out.Write(m_batch)) return true;
-        std::cerr << "vuzavov-log: cannot write the records out\n";
-        return false;
+        const BoundedOutput::Result written = m_out.Write(m_batch);
+        if (written == BoundedOutput::Result::Failed)
+            std::cerr << "vuzavov-log: cannot write the records out\n";
+        return written;
     }
 
     const FolderFollowOptions& m_options;
