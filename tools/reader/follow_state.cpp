@@ -7,6 +7,13 @@ namespace vzv::reader {
 
 namespace {
 const char kHeader[] = "vuzavov-log follow state 1";
+
+// The path is there for people only; a line break in it would end the entry.
+std::string OneLine(std::string path) {
+    for (char& c : path)
+        if (c == '\n' || c == '\r') c = '?';
+    return path;
+}
 }  // namespace
 
 std::uint64_t Fingerprint(std::string_view head) {
@@ -47,8 +54,8 @@ bool SaveState(const std::filesystem::path& path, const std::vector<LogPosition>
     text << kHeader << '\n';
     for (const LogPosition& log : logs)
         text << log.identity.volume << ' ' << log.identity.index << ' ' << log.offset << ' '
-             << log.headLength << ' ' << std::hex << log.headHash << std::dec << ' ' << log.path
-             << '\n';
+             << log.headLength << ' ' << std::hex << log.headHash << std::dec << ' '
+             << OneLine(log.path) << '\n';
     std::filesystem::path temporary = path;
     temporary += ".tmp";
     {
