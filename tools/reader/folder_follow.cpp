@@ -28,10 +28,16 @@ constexpr std::size_t kHeadBytes = 2 + 2 * kMaxPrefixLength;
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr std::uint64_t kUnknown = std::numeric_limits<std::uint64_t>::max();
 
+// A log missing from this many listings in a row is forgotten. Until then
+// it keeps its place: a file caught between the listing and the look at its
+// identity (renamed to "_old" just then) is found again at the next poll.
+constexpr int kForgetAfter = 25;
+
 struct Tracked {
     LogPosition position;
     std::uint64_t begun = kUnknown;  // time of the first record, as a key
     bool notALog = false;
+    int missed = 0;  // listings in a row without it
 };
 
 // Up to `size` bytes from where the file stands, fewer only at its end.
@@ -81,15 +87,16 @@ public:
     bool Poll() {
         List();
         for (Tracked& log : m_logs)
-            if (log.begun == kUnknown && !log.notALog) Probe(log);
+            if (log.begun == kUnknown && !log.notALog && log.missed == 0) Probe(log);
         std::stable_sort(m_logs.begin(), m_logs.end(), [](const Tracked& a, const Tracked& b) {
             if (a.begun != b.begun) return a.begun < b.begun;
             return Generation(fs::u8path(a.position.path)) < Generation(fs::u8path(b.position.path));
         });
         // A full output stops the pass, so that the files keep their order.
         for (Tracked& log : m_logs) {
-            const BoundedOutput::Result result =
-                log.begun == kUnknown ? BoundedOutput::Result::Written : ReadNew(log);
+            const BoundedOutput::Result result = log.begun == kUnknown || log.missed > 0
+                                                     ? BoundedOutput::Result::Written
+                                                     : ReadNew(log);
             if (result != BoundedOutput::Result::Written)
                 return result == BoundedOutput::Result::Later;
         }
@@ -106,8 +113,7 @@ public:
     }
 
 private:
-    // The logs now in the folder, known ones by their identity; logs gone
-    // are forgotten.
+    // The logs now in the folder, known ones by their identity.
     void List() {
         std::vector<std::pair<std::string, fs::path>> names;
         std::error_code error;
@@ -119,6 +125,7 @@ private:
             std::error_code ignored;
             if (wanted && it->is_regular_file(ignored)) names.emplace_back(name, it->path());
         }
+        if (error) return;  // an unfinished listing would drop logs
         std::sort(names.begin(), names.end());
         std::vector<Tracked> now;
         for (const auto& [name, path] : names) {
@@ -130,8 +137,12 @@ private:
             Tracked log = known != m_logs.end() ? *known : Tracked{};
             log.position.identity = identity;
             log.position.path = path.u8string();
+            log.missed = 0;
+            if (known != m_logs.end()) known->missed = -1;  // taken
             now.push_back(std::move(log));
         }
+        for (Tracked& log : m_logs)
+            if (log.missed >= 0 && ++log.missed < kForgetAfter) now.push_back(std::move(log));
         m_logs = std::move(now);
     }
 
