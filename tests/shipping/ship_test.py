@@ -77,6 +77,16 @@ def records_in_logs(folder):
                    for t, th, lv, txt in records)
 
 
+def check_private(daemon):
+    """rsyslogd keeps to its own files: no /dev/log socket, no system config."""
+    fd_dir = Path(f"/proc/{daemon.proc.pid}/fd")
+    targets = {os.readlink(fd) for fd in fd_dir.iterdir() if fd.is_symlink()}
+    dev_log = {f"socket:[{f[6]}]" for f in (line.split() for line in open("/proc/net/unix"))
+               if len(f) > 7 and f[7] == "/dev/log"}
+    if targets & dev_log or any(t.startswith("/etc/rsyslog") for t in targets):
+        raise SystemExit(f"FAIL: {daemon.name} uses the system's logging: {sorted(targets)}")
+
+
 def stored(store):
     if not store.exists():
         return []
@@ -142,6 +152,8 @@ def main():
         wait_until("the collector's port", port_open)
         daemons["host"] = rsyslogd("host")
         daemons["reader"] = reader()
+        for name in ("collector", "host"):
+            check_private(daemons[name])
         count = 0
         # First start: crosses the size cap once the go file is there.
         go = WORK / "go"
