@@ -27,8 +27,11 @@ bool BoundedOutput::Rotate() {
     m_rotated = std::chrono::steady_clock::now();
     std::filesystem::path older = m_path;
     older += ".1";
+    // On Windows an agent may hold FILE.1 without sharing its deletion: the
+    // file then grows on, and the move is tried again a little later.
     if (!platform::MoveReplacing(m_path.u16string().c_str(), older.u16string().c_str()))
-        return false;
+        std::cerr << "warning: " << m_path.u8string() << ": cannot move it to " << older.u8string()
+                  << "; writing on\n";
     return Open();
 }
 
