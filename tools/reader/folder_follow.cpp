@@ -180,10 +180,11 @@ private:
         head.resize(ReadFull(file, head.data(), head.size()));
         // Another file under a reused identity, or one emptied and begun anew.
         if (size < at.offset || head.size() < at.headLength ||
-            Fingerprint(std::string_view(head).substr(0, at.headLength)) != at.headHash) {
+            (at.headLength > 0 &&
+             Fingerprint(std::string_view(head).substr(0, at.headLength)) != at.headHash)) {
             at.offset = 0;
             at.headLength = 0;
-            at.headHash = Fingerprint({});
+            at.headHash = 0;
         }
         while (at.offset < size && !Interrupted() && file.Seek(at.offset)) {
             const std::size_t got = ReadFull(file, m_chunk.data(), m_chunk.size());
