@@ -1,7 +1,7 @@
 # The README's commands. Every target installs what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps linux windows test test-asan pedantic fuzz demo bench bench-windows bench-callgrind clean
+.PHONY: deps linux windows test test-asan pedantic test-shipping fuzz demo bench bench-windows bench-callgrind clean
 
 deps:
 	@scripts/install-deps.sh
@@ -38,6 +38,15 @@ pedantic: deps
 	cmake --build --preset pedantic-gcc -j $(JOBS)
 	cmake --preset pedantic-clang >/dev/null
 	cmake --build --preset pedantic-clang -j $(JOBS)
+
+# A client's logs through the reader and two rsyslog instances on 127.0.0.1
+# (host: imfile, RELP out; collector: RELP in, JSON store): every record
+# arrives once, across a rotation, restarts of the reader and the collector.
+test-shipping: deps
+	@scripts/install-deps.sh shipping
+	cmake --preset linux >/dev/null
+	cmake --build --preset linux -j $(JOBS) --target vuzavov-log vzv_shipping_client
+	timeout 300 python3 tests/shipping/ship_test.py build/linux
 
 # libFuzzer targets (clang, a build of their own), each for FUZZ_SECONDS; the
 # corpus grows in the build folder from run to run.

@@ -43,7 +43,7 @@ TEST_F(ReaderTest, AllMergesStartupLogOldGenerationAndLiveLog) {
     EXPECT_EQ(WithoutLevelSwitches(JsonTexts(all.out)), merged);
     Lines files;
     for (const std::string& line : all.out) {
-        const std::string file = JsonField(line, "file");
+        const std::string file = JsonField(line, "log.file.path");
         files.push_back(file.substr(file.find_last_of("/\\") + 1));
     }
     files.erase(std::unique(files.begin(), files.end()), files.end());

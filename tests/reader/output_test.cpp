@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 
 #include <chrono>
+#include <regex>
 #include <thread>
 
 namespace vzv::test {
@@ -31,17 +32,20 @@ TEST_F(ReaderTest, PlainLinesAsWrittenAndJsonRecords) {
     EXPECT_EQ(JsonTexts(json.out)[3], "");
     Lines levels;
     for (const std::string& line : json.out)
-        levels.push_back(JsonField(line, "level") + JsonField(line, "levelName"));
+        levels.push_back(JsonField(line, "log.level_number") + JsonField(line, "log.level"));
     EXPECT_EQ(levels, (Lines{"0\"Off\"", "2\"Info\"", "1\"Error\"", "3\"Debug\""}));
 
     // Thread and time are the prefix's, the year read as 20yy.
     const std::string& prefix = plain.out[1];  // " tid | yy.mm.dd hh:mm:ss.mmm |2| "
     const std::string date = prefix.substr(prefix.find(" | ") + 3, 21);
     const std::string iso = "\"20" + date.substr(0, 2) + "-" + date.substr(3, 2) + "-" +
-                            date.substr(6, 2) + "T" + date.substr(9) + "\"";
-    EXPECT_EQ(JsonField(json.out[1], "time"), iso);
-    EXPECT_EQ(JsonField(json.out[1], "thread"), std::to_string(platform::CurrentThreadId()));
-    const std::string file = JsonField(json.out[1], "file");
+                            date.substr(6, 2) + "T" + date.substr(9);
+    // With the machine's UTC offset at that time.
+    EXPECT_TRUE(std::regex_match(JsonField(json.out[1], "@timestamp"),
+                                 std::regex(iso + "[+-]\\d\\d:\\d\\d\"")));
+    EXPECT_EQ(JsonField(json.out[1], "process.thread.id"),
+              std::to_string(platform::CurrentThreadId()));
+    const std::string file = JsonField(json.out[1], "log.file.path");
     EXPECT_GT(file.size(), 9u) << "the path as given";
     EXPECT_EQ(file.substr(file.size() - 8), "app.log\"");
 }
@@ -75,7 +79,7 @@ TEST_F(ReaderTest, FiltersByLevelThreadTimeAndText) {
     EXPECT_EQ(texts({"--grep", "abc", "--level", "2"}), Lines{"info abc, other thread"});
 
     const std::string debugTime =
-        JsonField(Run({"--json", "@app.log"}).out[3], "time").substr(1, 23);
+        JsonField(Run({"--json", "@app.log"}).out[3], "@timestamp").substr(1, 23);
     EXPECT_EQ(texts({"--since", debugTime}), (Lines{"debug abc", "verbose"}));
     EXPECT_EQ(texts({"--since", debugTime, "--until", debugTime}), Lines{"debug abc"});
     // Without milliseconds, --until takes in the whole second.

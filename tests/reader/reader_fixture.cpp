@@ -65,7 +65,7 @@ std::string JsonField(const std::string& line, const std::string& name) {
 std::vector<std::string> JsonTexts(const std::vector<std::string>& lines) {
     std::vector<std::string> texts;
     for (const std::string& line : lines) {
-        const std::string text = JsonField(line, "text");
+        const std::string text = JsonField(line, "message");
         texts.push_back(text.size() >= 2 ? text.substr(1, text.size() - 2) : "?" + line);
     }
     return texts;

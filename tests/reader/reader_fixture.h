@@ -43,7 +43,7 @@ protected:
     ScratchDir dir;
 };
 
-// The "text" values of JSON output lines, still escaped.
+// The "message" values of JSON output lines, still escaped.
 std::vector<std::string> JsonTexts(const std::vector<std::string>& lines);
 // One field of a JSON output line, as written (strings with their quotes).
 std::string JsonField(const std::string& line, const std::string& name);

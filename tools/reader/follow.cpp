@@ -1,28 +1,13 @@
 #include "follow.h"
 
+#include "interrupt.h"
+
 #include <chrono>
-#include <csignal>
 #include <thread>
 
 namespace vzv::reader {
 
 namespace {
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void OnInterrupt(int) { g_interrupted = 1; }
-
-// Restores the previous handler when following ends.
-class InterruptGuard {
-public:
-    InterruptGuard() : m_previous(std::signal(SIGINT, OnInterrupt)) {}
-    ~InterruptGuard() { std::signal(SIGINT, m_previous); }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-private:
-    void (*m_previous)(int);
-};
 
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 
@@ -43,7 +28,7 @@ void Follow(LogSource& source, const RecordFilter& filter, RecordPrinter& printe
             if (filter.Accepts(record)) printer.Print(record);
         printer.Flush();
     };
-    while (!g_interrupted && Clock::now() < deadline) {
+    while (!Interrupted() && Clock::now() < deadline) {
         std::this_thread::sleep_for(kPollInterval);
         source.Poll();
         printReady();

@@ -56,7 +56,8 @@ std::vector<std::string> LogFilesIn(const std::string& directory, std::error_cod
     return names;
 }
 
-// 0 a start-up log, 1 an _old generation, 2 a live log: their order in time.
+}  // namespace
+
 int Generation(const fs::path& path) {
     const std::string name = path.filename().u8string();
     if (name.find(".startup.log") != std::string::npos) return 0;
@@ -65,8 +66,6 @@ int Generation(const fs::path& path) {
                ? 1
                : 2;
 }
-
-}  // namespace
 
 std::vector<Input> ExpandInputs(const std::vector<std::string>& args, bool all,
                                 std::vector<std::string>& problems) {

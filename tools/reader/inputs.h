@@ -26,4 +26,7 @@ std::vector<Input> ExpandInputs(const std::vector<std::string>& args, bool all,
 // ".startup.log". Empty when the name holds no ".log".
 std::string StartupLogName(const std::string& logPath);
 
+// 0 a start-up log, 1 an _old generation, 2 a live log: their order in time.
+int Generation(const std::filesystem::path& path);
+
 }  // namespace vzv::reader

@@ -1,5 +1,6 @@
 // vuzavov-log: prints the records of the library's UTF-16LE logs as UTF-8,
 // plain or as JSON, filtered, merged with the older files, or followed.
+#include "folder_follow.h"
 #include "follow.h"
 #include "inputs.h"
 #include "log_source.h"
@@ -70,6 +71,19 @@ std::vector<std::unique_ptr<LogSource>> OpenLogs(const std::vector<Input>& input
     return sources;
 }
 
+int RunFolderFollow(const Options& options, FolderFollowOptions folder) {
+    folder.state = std::filesystem::u8path(options.state);
+    folder.filter = options.filter;
+    folder.seconds = options.followFor;
+    if (options.out.empty()) {
+        BoundedOutput out;
+        return FollowFolder(folder, out);
+    }
+    BoundedOutput out(std::filesystem::u8path(options.out),
+                      options.outMaxBytes.value_or(BoundedOutput::kDefaultMaxBytes));
+    return FollowFolder(folder, out);
+}
+
 int Run(const std::vector<std::string>& args) {
     Options options;
     if (const auto problem = ParseOptions(args, options)) {
@@ -83,13 +97,13 @@ int Run(const std::vector<std::string>& args) {
         std::cout << kUsage;
         return 0;
     }
-    Status status;
-    std::error_code error;
-    if (options.follow &&
-        std::filesystem::is_directory(std::filesystem::u8path(options.paths[0]), error)) {
-        status.Fail("--follow takes a log file, not a directory");
-        return status.code();
+    if (const auto folder = options.follow ? FollowTarget(options.paths[0]) : std::nullopt)
+        return RunFolderFollow(options, *folder);
+    if (!options.state.empty() || !options.out.empty() || options.outMaxBytes) {
+        std::cerr << "vuzavov-log: --state and --out go with --follow DIR\n";
+        return kExitUsage;
     }
+    Status status;
     std::vector<std::string> problems;
     const std::vector<Input> inputs = ExpandInputs(options.paths, options.all, problems);
     for (const std::string& problem : problems) status.Fail(problem);

@@ -19,12 +19,19 @@ const char* const kUsage =
     "  --until TIME      records at or before TIME; a TIME without seconds or\n"
     "                    milliseconds includes all of its last minute or second\n"
     "  --grep TEXT       records whose text contains TEXT (plain, case-sensitive)\n"
-    "  --json            one JSON object per record: thread, time, level,\n"
-    "                    levelName, text, file\n"
+    "  --json            one JSON object per record: @timestamp, log.level,\n"
+    "                    log.level_number, process.thread.id, log.file.path,\n"
+    "                    message\n"
     "  --all             add each log's start-up log and _old generation and\n"
     "                    print everything merged in time order\n"
     "  --follow          then keep printing new records of the one log given,\n"
     "                    across its rotation and recreation, until Ctrl+C\n"
+    "  --follow DIR      follow every log in DIR (or DIR/PATTERN with * and ?,\n"
+    "                    quoted), also those that appear, as JSON lines\n"
+    "  --state FILE      with --follow DIR: where each log was read to; run\n"
+    "                    again, the reader goes on from there\n"
+    "  --out FILE        with --follow DIR: the lines go to FILE, which is moved\n"
+    "                    to FILE.1 before it passes --out-max-bytes (16 MiB)\n"
     "  --follow-for SEC  follow for SEC seconds, then stop as on Ctrl+C\n"
     "  --help            this text\n"
     "\n"
@@ -83,6 +90,15 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Op
             problem = flag(o.follow);
         } else if (name == "--help" || name == "-h") {
             problem = flag(o.help);
+        } else if (name == "--state" || name == "--out") {
+            const std::optional<std::string> v = value();
+            if (!v || v->empty()) return name + " needs a file";
+            (name == "--state" ? o.state : o.out) = *v;
+        } else if (name == "--out-max-bytes") {
+            const std::optional<std::string> v = value();
+            const std::optional<long long> number = v ? Integer(*v) : std::nullopt;
+            if (!number || *number < 4096) return "--out-max-bytes takes a size of 4096 or more";
+            o.outMaxBytes = static_cast<std::uint64_t>(*number);
         } else if (name == "--level" || name == "--thread" || name == "--since" ||
                    name == "--until" || name == "--grep" || name == "--follow-for") {
             const std::optional<std::string> v = value();

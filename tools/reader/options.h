@@ -3,6 +3,7 @@
 
 #include "record_filter.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,10 @@ struct Options {
     bool follow = false;
     std::optional<double> followFor;  // seconds; implies follow
     bool help = false;
+    // Following a folder: where the records go and where their positions are kept.
+    std::string state;
+    std::string out;
+    std::optional<std::uint64_t> outMaxBytes;
 };
 
 // Fills `options`, or returns a message for the user.

@@ -1,8 +1,6 @@
 #include "record_printer.h"
 
-#include "text/decimal.h"
-
-#include <cstdio>
+#include "json_record.h"
 
 namespace vzv::reader {
 
@@ -10,30 +8,6 @@ namespace {
 
 // Few large writes: the console streams' own buffers are small.
 constexpr std::size_t kBlockBytes = 64 * 1024;
-
-void AppendJsonString(std::string& out, std::string_view text) {
-    out += '"';
-    for (const char c : text) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                out += escaped;
-            } else {
-                out += c;  // the text is valid UTF-8 already
-            }
-        }
-    }
-    out += '"';
-}
 
 }  // namespace
 
@@ -67,18 +41,6 @@ void RecordPrinter::Plain(const Record& r) {
     m_buffer.append(line).append("\n");
 }
 
-void RecordPrinter::Json(const Record& r) {
-    m_buffer.append("{\"thread\":");
-    AppendDecimal(m_buffer, r.thread);
-    m_buffer.append(",\"time\":\"").append(r.time.Iso());
-    m_buffer.append("\",\"level\":");
-    AppendDecimal(m_buffer, r.level);
-    m_buffer.append(",\"levelName\":\"").append(LevelName(r.level));
-    m_buffer.append("\",\"text\":");
-    AppendJsonString(m_buffer, r.Text());
-    m_buffer.append(",\"file\":");
-    AppendJsonString(m_buffer, r.source ? std::string_view(*r.source) : std::string_view());
-    m_buffer.append("}\n");
-}
+void RecordPrinter::Json(const Record& r) { AppendJsonRecord(m_buffer, r); }
 
 }  // namespace vzv::reader
