@@ -5,8 +5,8 @@
 // and its baselines are measured over the same stretches of a noisy machine,
 // and is timed in the thread's CPU time (system calls included), which other
 // processes taking turns on the CPU do not lengthen. The table gives the
-// medians and their ratios. Extra Google Benchmark
-// options on the command line are passed on (--benchmark_filter, ...).
+// medians and their ratios. Google Benchmark's own options are passed on
+// (--benchmark_filter, ...).
 #include "VuzavovEro.h"
 #include "engine/log_line.h"
 #include "platform/platform.h"
