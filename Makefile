@@ -1,7 +1,7 @@
 # The README's commands. Every target installs what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps linux windows test test-asan pedantic test-shipping fuzz demo bench bench-windows bench-callgrind clean
+.PHONY: deps linux windows test test-asan pedantic test-shipping fuzz demo bench bench-callgrind clean
 
 deps:
 	@scripts/install-deps.sh
@@ -74,21 +74,13 @@ demo: linux windows
 	@echo "== The Linux demo's logs through the reader, merged in time order"
 	cd build/linux && bin/vuzavov-log --all demo-logs/app.log
 
-# Benchmarks: Release builds of their own, never part of make test.
+# Benchmarks: a Release build of their own (Linux), never part of make test.
 BENCH_DIR ?= build/bench
-BENCH_WIN_DIR ?= build/bench-windows
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DVZV_BUILD_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
 	cmake --build $(BENCH_DIR) -j $(JOBS) --target vzv_bench vzv_callgrind_probe
 	cd $(BENCH_DIR) && bin/vzv_bench
-
-# The same cases cross-built and run under wine: ratios against the floor only.
-bench-windows: deps
-	cmake -S . -B $(BENCH_WIN_DIR) --toolchain cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-		-DVZV_BUILD_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
-	cmake --build $(BENCH_WIN_DIR) -j $(JOBS) --target vzv_bench
-	cd $(BENCH_WIN_DIR) && ../../scripts/with-wine.sh . bin/vzv_bench.exe
 
 # User-space instructions per call under callgrind (needs make bench first).
 bench-callgrind:

@@ -2,26 +2,25 @@
 
 #include "path/path_utils.h"
 #include "placement/log_placement.h"
-#include "platform/compiler.h"
 
 namespace vzv {
 
 std::atomic<std::int32_t> g_logLevel{LOGLEVEL_OFF};
 std::u16string g_logPath;
 
-VZV_HOT CLogEngine& CLogEngine::GetInstance() {
+CLogEngine& CLogEngine::GetInstance() {
     static CLogEngine engine;
     return engine;
 }
 
 CLogEngine::CLogEngine() : m_writer(new CLogWriter()) {}
 
-VZV_HOT void CLogEngine::LogError(const char* text) {
+void CLogEngine::LogError(const char* text) {
     if (g_logLevel.load(std::memory_order_relaxed) == LOGLEVEL_OFF) SetLevel(LOGLEVEL_ERROR);
     LogNarrow(text, LOGLEVEL_ERROR);
 }
 
-VZV_HOT void CLogEngine::LogError(const char16_t* text) {
+void CLogEngine::LogError(const char16_t* text) {
     if (g_logLevel.load(std::memory_order_relaxed) == LOGLEVEL_OFF) SetLevel(LOGLEVEL_ERROR);
     LogWide(text, LOGLEVEL_ERROR);
 }
@@ -34,13 +33,13 @@ bool Filtered(std::int32_t level) noexcept {
 }
 }  // namespace
 
-VZV_HOT void CLogEngine::LogNarrow(const char* text, std::int32_t level) {
+void CLogEngine::LogNarrow(const char* text, std::int32_t level) {
     CLogWriter* writer = Writer();
     if (writer == nullptr || Filtered(level)) return;
     writer->WriteNarrow(level, text);
 }
 
-VZV_HOT void CLogEngine::LogWide(const char16_t* text, std::int32_t level) {
+void CLogEngine::LogWide(const char16_t* text, std::int32_t level) {
     CLogWriter* writer = Writer();
     if (writer == nullptr || Filtered(level)) return;
     writer->Write(level, text);

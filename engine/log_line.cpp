@@ -1,10 +1,8 @@
 #include "engine/log_line.h"
 
-#include "platform/compiler.h"
 #include "platform/platform.h"
 
-#include <cstring>
-#include <iterator>
+#include <algorithm>
 
 namespace vzv {
 
@@ -75,31 +73,19 @@ bool SameSecond(const platform::LocalTime& a, const platform::LocalTime& b) noex
 
 }  // namespace
 
-// Once a second at most, apart from thread changes: kept out of the line's path.
-VZV_NOINLINE void CLinePrefix::Remember(std::uint32_t threadId,
-                                        const platform::LocalTime& now) noexcept {
+// Once a second at most, apart from thread changes.
+void CLinePrefix::Remember(std::uint32_t threadId, const platform::LocalTime& now) noexcept {
     m_length = static_cast<std::size_t>(PutSecond(PutThread(m_text, threadId), now) - m_text);
     m_threadId = threadId;
     m_time = now;
     m_valid = true;
 }
 
-VZV_HOT char16_t* CLinePrefix::Put(char16_t* out, int level, std::uint32_t threadId) noexcept {
+char16_t* CLinePrefix::Put(char16_t* out, int level, std::uint32_t threadId) noexcept {
     const platform::LocalTime now = platform::LocalTimeNow();
     if (!m_valid || threadId != m_threadId || !SameSecond(now, m_time)) Remember(threadId, now);
-    // The whole kept text, a copy of constant size (a few vector moves, no
-    // call), of which the rest of the prefix overwrites what is beyond.
-    static_assert(sizeof m_text <= kMaxPrefixUnits * sizeof(char16_t));
-    std::memcpy(out, m_text, sizeof m_text);
-    out += m_length;
-    if (level < 0 || level > 9) return PutRest(out, level, now);
-    // The usual case without the general number code.
-    const unsigned ms = now.millisecond;
-    const char16_t rest[] = {u'.', static_cast<char16_t>(u'0' + ms / 100 % 10),
-                             static_cast<char16_t>(u'0' + ms / 10 % 10), static_cast<char16_t>(u'0' + ms % 10),
-                             u' ', u'|', static_cast<char16_t>(u'0' + level), u'|', u' '};
-    std::memcpy(out, rest, sizeof rest);
-    return out + std::size(rest);
+    out = std::copy_n(m_text, m_length, out);
+    return PutRest(out, level, now);
 }
 
 std::u16string FormatLinePrefix(int level, std::uint32_t threadId,

@@ -1,6 +1,5 @@
 #include "engine/log_mutex.h"
 
-#include "platform/compiler.h"
 
 namespace vzv {
 
@@ -11,7 +10,7 @@ CLogSyncObject::~CLogSyncObject() {
     m_handle = nullptr;
 }
 
-VZV_HOT platform::WaitResult CLogSyncObject::Wait(std::uint32_t timeoutMs) noexcept {
+platform::WaitResult CLogSyncObject::Wait(std::uint32_t timeoutMs) noexcept {
     const platform::WaitResult result = platform::WaitForMutex(m_handle, timeoutMs);
     if (result == platform::WaitResult::Acquired || result == platform::WaitResult::Abandoned)
         Entered(result == platform::WaitResult::Abandoned);
@@ -24,12 +23,12 @@ bool CLogSyncObject::Lock(std::uint32_t timeoutMs) noexcept {
 
 bool CLogSyncObject::Lock() noexcept { return Lock(platform::kInfinite); }
 
-VZV_HOT bool CLogSyncObject::TryLock() noexcept {
+bool CLogSyncObject::TryLock() noexcept {
     const platform::WaitResult result = Wait(0);
     return result == platform::WaitResult::Acquired || result == platform::WaitResult::Abandoned;
 }
 
-VZV_HOT void CLogSyncObject::Entered(bool abandoned) noexcept {
+void CLogSyncObject::Entered(bool abandoned) noexcept {
     const std::uint32_t me = platform::CurrentThreadId();
     // A thread that ended holding the lock left its count behind.
     if (abandoned || m_owner.load(std::memory_order_relaxed) != me) {
@@ -42,7 +41,7 @@ VZV_HOT void CLogSyncObject::Entered(bool abandoned) noexcept {
 
 // Before the release: afterwards another thread may own the lock. A thread
 // that does not own it changes nothing here (and its release fails).
-VZV_HOT void CLogSyncObject::Leaving() noexcept {
+void CLogSyncObject::Leaving() noexcept {
     if (m_owner.load(std::memory_order_relaxed) != platform::CurrentThreadId()) return;
     if (--m_depth == 0) m_owner.store(0, std::memory_order_relaxed);
 }
@@ -53,7 +52,7 @@ CLogMutex::CLogMutex(bool initiallyOwned, const char16_t* name) : CLogSyncObject
     if (initiallyOwned) Entered(false);
 }
 
-VZV_HOT bool CLogMutex::Unlock() noexcept {
+bool CLogMutex::Unlock() noexcept {
     Leaving();
     return platform::ReleaseMutexObject(m_handle);
 }

@@ -2,14 +2,13 @@
 
 #include "engine/log_line.h"
 #include "path/path_utils.h"
-#include "platform/compiler.h"
 #include "platform/platform.h"
-#include "text/text_copy.h"
-#include "text/text_scan.h"
 #include "text/utf8.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <string>
 #include <thread>
 
 namespace vzv {
@@ -25,12 +24,7 @@ constexpr std::size_t kInitialLineUnits = 2200;
 CLogWriter::CLogWriter()
     : m_file(std::make_unique<CLogFile>()),
       m_path(MakeAbsolutePath(u".") + kDefaultLogFileName),
-      m_lock(std::make_unique<CLogMutex>(false, u"LogMutex")) {
-    // Allocated now, next to the writer's other state, rather than at the
-    // first line wherever the heap then has room: a line touches one page
-    // of the heap fewer.
-    LineBuffer(kInitialLineUnits);
-}
+      m_lock(std::make_unique<CLogMutex>(false, u"LogMutex")) {}
 
 CLogWriter::~CLogWriter() { m_file->Close(nullptr); }
 
@@ -81,25 +75,22 @@ constexpr auto kHandOverWait = std::chrono::microseconds(5);
 constexpr auto kSpinLimit = std::chrono::microseconds(200);
 }  // namespace
 
-// Write and WriteNarrow end in a jump to Submit, and Submit makes the write
-// call itself: after that call, which leaves the return predictions of the
-// frames below it useless, a line returns through as few frames as it can.
-VZV_HOT void CLogWriter::Write(std::int32_t level, const char16_t* text) {
+void CLogWriter::Write(std::int32_t level, const char16_t* text) {
     if (level > Level()) return;
-    Submit(level, nullptr, text, TextLength(text));
+    Submit(level, nullptr, text, std::char_traits<char16_t>::length(text));
 }
 
-VZV_HOT void CLogWriter::WriteNarrow(std::int32_t level, const char* text) {
+void CLogWriter::WriteNarrow(std::int32_t level, const char* text) {
     if (level > Level()) {
         // Ill-formed text is reported even when its line is not written.
         Utf8ToWideReported(text);
         return;
     }
-    Submit(level, text, nullptr, text != nullptr ? TextLength(text) : 0);
+    Submit(level, text, nullptr, text != nullptr ? std::strlen(text) : 0);
 }
 
-VZV_HOT VZV_NOINLINE void CLogWriter::Submit(std::int32_t level, const char* narrow,
-                                             const char16_t* wide, std::size_t length) {
+void CLogWriter::Submit(std::int32_t level, const char* narrow, const char16_t* wide,
+                        std::size_t length) {
     PendingLine line{level, narrow, wide, length, platform::CurrentThreadId()};
     if (m_lock->TryLock()) {
         WriteLines(&line);
@@ -109,7 +100,7 @@ VZV_HOT VZV_NOINLINE void CLogWriter::Submit(std::int32_t level, const char* nar
     WaitForTurn(line);
 }
 
-VZV_NOINLINE void CLogWriter::WaitForTurn(PendingLine& line) {
+void CLogWriter::WaitForTurn(PendingLine& line) {
     PendingLine* head = m_pending.load(std::memory_order_relaxed);
     do {
         line.next = head;
@@ -134,7 +125,7 @@ VZV_NOINLINE void CLogWriter::WaitForTurn(PendingLine& line) {
     m_lock->Unlock();
 }
 
-VZV_HOT CLogWriter::PendingLine* CLogWriter::TakePending() noexcept {
+CLogWriter::PendingLine* CLogWriter::TakePending() noexcept {
     // Usually nobody waits: no locked instruction then.
     if (m_pending.load(std::memory_order_relaxed) == nullptr) return nullptr;
     PendingLine* newestFirst = m_pending.exchange(nullptr, std::memory_order_acquire);
@@ -148,7 +139,7 @@ VZV_HOT CLogWriter::PendingLine* CLogWriter::TakePending() noexcept {
     return oldestFirst;
 }
 
-VZV_HOT VZV_ALWAYS_INLINE void CLogWriter::WriteLines(PendingLine* own) {
+void CLogWriter::WriteLines(PendingLine* own) {
     // A nested hold belongs to a larger change (a path change, a rotation):
     // other threads' lines wait until it is over.
     PendingLine* lines = m_lock->HeldOnce() ? TakePending() : nullptr;
@@ -189,7 +180,7 @@ VZV_HOT VZV_ALWAYS_INLINE void CLogWriter::WriteLines(PendingLine* own) {
     }
 }
 
-VZV_HOT bool CLogWriter::Ready(std::int32_t level) {
+bool CLogWriter::Ready(std::int32_t level) {
     if (level > Level()) return false;
     if (g_writeCount >= kSizeCheckInterval && IsOpen()) {
         // A size that cannot be read (-1) never rotates.
@@ -224,14 +215,13 @@ void CLogWriter::EndTornLine() {
         m_file->Write(kLineEnd, sizeof last);
 }
 
-VZV_HOT char16_t* CLogWriter::PutLine(char16_t* at, const PendingLine& line) {
+char16_t* CLogWriter::PutLine(char16_t* at, const PendingLine& line) {
     char16_t* end = m_prefix.Put(at, line.level, line.threadId);
     if (line.narrow != nullptr) {
         // Ill-formed text is reported and logged as an empty line.
         end += line.length != 0 ? Utf8ToWideReported(line.narrow, line.length, end) : 0;
     } else {
-        CopyBytes(end, line.wide, line.length * sizeof(char16_t));
-        end += line.length;
+        end = std::copy_n(line.wide, line.length, end);
     }
     *end++ = kLineEnd[0];
     *end++ = kLineEnd[1];
@@ -239,12 +229,12 @@ VZV_HOT char16_t* CLogWriter::PutLine(char16_t* at, const PendingLine& line) {
 }
 
 void CLogWriter::WriteLine(std::int32_t level, const char16_t* text) {
-    const PendingLine line{level, nullptr, text, TextLength(text),
+    const PendingLine line{level, nullptr, text, std::char_traits<char16_t>::length(text),
                            platform::CurrentThreadId()};
     WriteBuilt(PutLine(LineBuffer(kMaxPrefixUnits + line.length + 2), line));
 }
 
-VZV_HOT char16_t* CLogWriter::LineBuffer(std::size_t units) {
+char16_t* CLogWriter::LineBuffer(std::size_t units) {
     if (units > m_lineCapacity) {
         // Doubling beyond the first size.
         const std::size_t capacity = std::max({units, 2 * m_lineCapacity, kInitialLineUnits});
@@ -254,7 +244,7 @@ VZV_HOT char16_t* CLogWriter::LineBuffer(std::size_t units) {
     return m_line.get();
 }
 
-VZV_HOT void CLogWriter::WriteBuilt(const char16_t* end) {
+void CLogWriter::WriteBuilt(const char16_t* end) {
     const auto bytes = static_cast<std::uint32_t>((end - m_line.get()) * sizeof(char16_t));
     m_file->Write(m_line.get(), bytes);
 }

@@ -67,8 +67,7 @@ private:
     void WaitForTurn(PendingLine& line);
     // Under the lock: `own` (may be null) and, unless the hold is nested, the
     // lines handed over, in one write call; then releases their callers.
-    // Inline, defined and used in log_writer.cpp only.
-    inline void WriteLines(PendingLine* own);
+    void WriteLines(PendingLine* own);
     // The lines handed over so far, oldest first.
     PendingLine* TakePending() noexcept;
     // Under the lock: rotates when due and opens the file; true when a line

@@ -3,7 +3,6 @@
 #include "engine/log_engine.h"
 #include "interface/log_facade.h"
 #include "interface/wide_text.h"
-#include "platform/compiler.h"
 #include "text/printf_format.h"
 
 #include <cstdarg>
@@ -27,73 +26,43 @@ bool Drops(std::int32_t level, const void* format) {
     return format == nullptr || CLogEngine::Drops(level);
 }
 
-}  // namespace
-
-// Error and Information format their message (2048 characters at most) into
-// a buffer on the stack of the entry point itself, taken only once the call
-// is known to log: one frame fewer waits below the line's write call, and a
-// dropped call never sets up (or, on Windows, probes) the buffer.
-#define VZV_LOG_METHOD(Method, Level)                                         \
-    VZV_HOT void VuzavovEro::Method(const char* format, ...) {                \
-        if (Drops(Level, format)) return;                                     \
-        auto* const text = static_cast<char*>(                                \
-            VZV_STACK_BUFFER(kShortMessage));                                 \
-        std::va_list args;                                                    \
-        va_start(args, format);                                               \
-        vzv::FormatNarrow(text, kShortMessage, format, args);                 \
-        va_end(args);                                                         \
-        CLogFacade::Instance().Method(text);                                  \
-    }                                                                         \
-    VZV_HOT void VuzavovEro::Method(const wchar_t* format, ...) {             \
-        if (Drops(Level, format)) return;                                     \
-        auto* const text = static_cast<char16_t*>(                            \
-            VZV_STACK_BUFFER(kShortMessage * sizeof(char16_t)));              \
-        std::va_list args;                                                    \
-        va_start(args, format);                                               \
-        vzv::FormatWide(text, kShortMessage, format, args);                   \
-        va_end(args);                                                         \
-        CLogFacade::Instance().Method(text);                                  \
-    }
-VZV_LOG_METHOD(Error, vzv::LOGLEVEL_ERROR)
-VZV_LOG_METHOD(Information, vzv::LOGLEVEL_INFO)
-#undef VZV_LOG_METHOD
-
-// Debug and Verbose, mostly left in code to be dropped, keep their buffers
-// (16384 characters) in a function of their own: a dropped call then saves
-// no more registers than its level check needs.
-namespace {
-VZV_HOT VZV_NOINLINE void FormatAndLog(void (CLogFacade::*log)(const char*),
-                                       const char* format, std::va_list args) {
-    char text[kLongMessage];
-    vzv::FormatNarrow(text, kLongMessage, format, args);
+// Formats into a buffer of `Size` characters and hands the text on.
+template <std::size_t Size>
+void FormatAndLog(void (CLogFacade::*log)(const char*), const char* format, std::va_list args) {
+    char text[Size];
+    vzv::FormatNarrow(text, Size, format, args);
     (CLogFacade::Instance().*log)(text);
 }
 
-VZV_HOT VZV_NOINLINE void FormatAndLog(void (CLogFacade::*log)(const char16_t*),
-                                       const wchar_t* format, std::va_list args) {
-    char16_t text[kLongMessage];
-    vzv::FormatWide(text, kLongMessage, format, args);
+template <std::size_t Size>
+void FormatAndLog(void (CLogFacade::*log)(const char16_t*), const wchar_t* format,
+                  std::va_list args) {
+    char16_t text[Size];
+    vzv::FormatWide(text, Size, format, args);
     (CLogFacade::Instance().*log)(text);
 }
+
 }  // namespace
 
-#define VZV_LOG_METHOD(Method, Level)                                         \
-    VZV_HOT void VuzavovEro::Method(const char* format, ...) {                \
-        if (Drops(Level, format)) return;                                     \
-        std::va_list args;                                                    \
-        va_start(args, format);                                               \
-        FormatAndLog(&CLogFacade::Method, format, args);                      \
-        va_end(args);                                                         \
-    }                                                                         \
-    VZV_HOT void VuzavovEro::Method(const wchar_t* format, ...) {             \
-        if (Drops(Level, format)) return;                                     \
-        std::va_list args;                                                    \
-        va_start(args, format);                                               \
-        FormatAndLog(&CLogFacade::Method, format, args);                      \
-        va_end(args);                                                         \
+#define VZV_LOG_METHOD(Method, Level, Size)                       \
+    void VuzavovEro::Method(const char* format, ...) {            \
+        if (Drops(Level, format)) return;                         \
+        std::va_list args;                                        \
+        va_start(args, format);                                   \
+        FormatAndLog<Size>(&CLogFacade::Method, format, args);    \
+        va_end(args);                                             \
+    }                                                             \
+    void VuzavovEro::Method(const wchar_t* format, ...) {         \
+        if (Drops(Level, format)) return;                         \
+        std::va_list args;                                        \
+        va_start(args, format);                                   \
+        FormatAndLog<Size>(&CLogFacade::Method, format, args);    \
+        va_end(args);                                             \
     }
-VZV_LOG_METHOD(Debug, vzv::LOGLEVEL_DEBUG)
-VZV_LOG_METHOD(Verbose, vzv::LOGLEVEL_VERBOSE)
+VZV_LOG_METHOD(Error, vzv::LOGLEVEL_ERROR, kShortMessage)
+VZV_LOG_METHOD(Information, vzv::LOGLEVEL_INFO, kShortMessage)
+VZV_LOG_METHOD(Debug, vzv::LOGLEVEL_DEBUG, kLongMessage)
+VZV_LOG_METHOD(Verbose, vzv::LOGLEVEL_VERBOSE, kLongMessage)
 #undef VZV_LOG_METHOD
 
 VuzavovEro::eLOGLEVEL VuzavovEro::GetLogLevel() {

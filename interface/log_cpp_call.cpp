@@ -2,10 +2,8 @@
 
 #include "interface/log_facade.h"
 #include "interface/wide_text.h"
-#include "platform/compiler.h"
 #include "platform/platform.h"
 #include "text/printf_format.h"
-#include "text/text_copy.h"
 
 #include <algorithm>
 #include <charconv>
@@ -31,14 +29,13 @@ inline bool Tracing() { return CLogFacade::Instance().GetLogLevel() >= VuzavovEr
 
 // The parts joined on the stack, cut at the longest line Information keeps,
 // and logged as they are: a '%' in the traced text is not a directive.
-// Inline: the line's write call then has a frame fewer below it.
 template <typename Ch>
-VZV_ALWAYS_INLINE void LogLine(std::initializer_list<std::basic_string_view<Ch>> parts) {
+void LogLine(std::initializer_list<std::basic_string_view<Ch>> parts) {
     Ch line[kTraceBuffer];
     std::size_t length = 0;
     for (const std::basic_string_view<Ch> part : parts) {
         const std::size_t n = std::min(part.size(), kLongestLine - length);
-        CopyBytes(line + length, part.data(), n * sizeof(Ch));
+        std::copy_n(part.data(), n, line + length);
         length += n;
     }
     line[length] = 0;
@@ -59,7 +56,7 @@ void LogCppCallAccess::StartWide(LogCppCall& call, const wchar_t* format, std::v
     if (Tracing()) Start(call, format, args);
 }
 
-VZV_HOT void LogCppCallAccess::Start(LogCppCall& call, const char* format, std::va_list args) {
+void LogCppCallAccess::Start(LogCppCall& call, const char* format, std::va_list args) {
     char buffer[kTraceBuffer];
     FormatNarrow(buffer, kTraceBuffer, format, args);
     const std::string_view text(buffer);  // up to a NUL that a %c may have put
@@ -69,8 +66,7 @@ VZV_HOT void LogCppCallAccess::Start(LogCppCall& call, const char* format, std::
     call.m_tStart = platform::MonotonicNanoseconds();
 }
 
-VZV_HOT void LogCppCallAccess::Start(LogCppCall& call, const wchar_t* format,
-                                     std::va_list args) {
+void LogCppCallAccess::Start(LogCppCall& call, const wchar_t* format, std::va_list args) {
     char16_t buffer[kTraceBuffer];
     FormatWide(buffer, kTraceBuffer, format, args);
     const std::u16string_view text(buffer);
@@ -91,10 +87,12 @@ using vzv::LogCppCallAccess;
 // the monotonic clock never reads zero once a start line has been logged.
 VuzavovEro::LogCppCall::LogCppCall() noexcept : m_bWide(false), m_tStart(0) {}
 
-// The level is checked first: an idle scope formats nothing.
+// The level is checked first: an idle scope formats nothing. The members
+// are set here rather than by the idle constructor, an exported function
+// that the shared library would call through its symbol table.
 #define VZV_TRACE_CONSTRUCTOR(FormatType)                                        \
-    VZV_HOT VuzavovEro::LogCppCall::LogCppCall(FormatType format, ...)           \
-        : LogCppCall() {                                                         \
+    VuzavovEro::LogCppCall::LogCppCall(FormatType format, ...)                   \
+        : m_bWide(false), m_tStart(0) {                                          \
         if (!vzv::Tracing()) return;                                             \
         std::va_list args;                                                       \
         va_start(args, format);                                                  \
@@ -107,7 +105,7 @@ VZV_TRACE_CONSTRUCTOR(wchar_t*)
 VZV_TRACE_CONSTRUCTOR(const wchar_t*)
 #undef VZV_TRACE_CONSTRUCTOR
 
-VZV_HOT VuzavovEro::LogCppCall::~LogCppCall() {
+VuzavovEro::LogCppCall::~LogCppCall() {
     // An idle object has no start line to close, whatever the level is now.
     if (m_tStart != 0) LogCppCallAccess::End(*this);
 }
@@ -117,7 +115,7 @@ VZV_HOT VuzavovEro::LogCppCall::~LogCppCall() {
 
 namespace vzv {
 
-VZV_HOT void LogCppCallAccess::End(LogCppCall& call) noexcept {
+void LogCppCallAccess::End(LogCppCall& call) noexcept {
     try {
         if (!Tracing()) return;
         // Integer division truncates toward zero: 1,999,999 ns is 1 ms.

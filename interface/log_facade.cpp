@@ -2,7 +2,6 @@
 
 #include "config/log_config.h"
 #include "engine/log_engine.h"
-#include "platform/compiler.h"
 
 namespace vzv {
 
@@ -21,18 +20,14 @@ CLogFacade::CLogFacade() {
     CLogEngine::GetInstance().SetLevel(CLogConfig::GetLogLevel());
 }
 
-VZV_HOT void CLogFacade::Error(const char* text) { CLogEngine::GetInstance().LogError(text); }
-VZV_HOT void CLogFacade::Error(const char16_t* text) { CLogEngine::GetInstance().LogError(text); }
-VZV_HOT void CLogFacade::Information(const char* text) { CLogEngine::GetInstance().LogInfo(text); }
-VZV_HOT void CLogFacade::Information(const char16_t* text) {
-    CLogEngine::GetInstance().LogInfo(text);
-}
-VZV_HOT void CLogFacade::Debug(const char* text) { CLogEngine::GetInstance().LogDebug(text); }
-VZV_HOT void CLogFacade::Debug(const char16_t* text) { CLogEngine::GetInstance().LogDebug(text); }
-VZV_HOT void CLogFacade::Verbose(const char* text) { CLogEngine::GetInstance().LogVerbose(text); }
-VZV_HOT void CLogFacade::Verbose(const char16_t* text) {
-    CLogEngine::GetInstance().LogVerbose(text);
-}
+void CLogFacade::Error(const char* text) { CLogEngine::GetInstance().LogError(text); }
+void CLogFacade::Error(const char16_t* text) { CLogEngine::GetInstance().LogError(text); }
+void CLogFacade::Information(const char* text) { CLogEngine::GetInstance().LogInfo(text); }
+void CLogFacade::Information(const char16_t* text) { CLogEngine::GetInstance().LogInfo(text); }
+void CLogFacade::Debug(const char* text) { CLogEngine::GetInstance().LogDebug(text); }
+void CLogFacade::Debug(const char16_t* text) { CLogEngine::GetInstance().LogDebug(text); }
+void CLogFacade::Verbose(const char* text) { CLogEngine::GetInstance().LogVerbose(text); }
+void CLogFacade::Verbose(const char16_t* text) { CLogEngine::GetInstance().LogVerbose(text); }
 
 void CLogFacade::SetLogLevel(std::int32_t level) { CLogConfig::SetLogLevel(level); }
 const char16_t* CLogFacade::GetLogPath() { return CLogConfig::GetLogPath(); }

@@ -1,14 +1,10 @@
 #include "text/utf8.h"
 
-#include "platform/compiler.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace vzv {
 
@@ -69,11 +65,9 @@ bool isLegalUTF8(const unsigned char* source, int length) noexcept {
     return !(lead >= 0x80 && lead < 0xC2) && lead <= 0xF4;
 }
 
-// Out of line: the ASCII path of a log line stays small.
-VZV_NOINLINE ConversionResult ConvertUTF8toUTF16(const unsigned char** sourceStart,
-                                                 const unsigned char* sourceEnd,
-                                                 char16_t** targetStart,
-                                                 char16_t* targetEnd) noexcept {
+ConversionResult ConvertUTF8toUTF16(const unsigned char** sourceStart,
+                                    const unsigned char* sourceEnd, char16_t** targetStart,
+                                    char16_t* targetEnd) noexcept {
     ConversionResult result = conversionOK;
     const unsigned char* source = *sourceStart;
     char16_t* target = *targetStart;
@@ -172,30 +166,22 @@ std::u16string Utf8ToWideReported(const char* text) {
     return wide;
 }
 
-VZV_HOT std::size_t Utf8ToWideReported(const char* text, std::size_t length, char16_t* out) {
+std::size_t Utf8ToWideReported(const char* text, std::size_t length, char16_t* out) {
     const auto* source = reinterpret_cast<const unsigned char*>(text);
     const unsigned char* const end = source + length;
     char16_t* target = out;
-    // Most log text is ASCII, which needs no checks beyond its top bits:
-    // sixteen or eight bytes at a time, then one at a time up to the first
-    // other byte.
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    while (end - source >= 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
-        if (_mm_movemask_epi8(bytes) != 0) break;
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target), _mm_unpacklo_epi8(bytes, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 8), _mm_unpackhi_epi8(bytes, zero));
-        source += 16;
-        target += 16;
-    }
-#endif
+    // ASCII, most log text, needs no checks: sixteen bytes at a time while
+    // none has its top bit set.
     constexpr std::uint64_t kTopBits = 0x8080808080808080u;
-    std::uint64_t word;
-    while (end - source >= 8 && (std::memcpy(&word, source, 8), (word & kTopBits) == 0)) {
-        for (int i = 0; i < 8; ++i) target[i] = source[i];
-        source += 8;
-        target += 8;
+    while (end - source >= 16) {
+        // Copies of their own, which the compiler knows target cannot alias.
+        unsigned char chunk[16];
+        std::uint64_t words[2];
+        std::memcpy(chunk, source, sizeof chunk);
+        std::memcpy(words, chunk, sizeof words);
+        if (((words[0] | words[1]) & kTopBits) != 0) break;
+        target = std::copy(chunk, chunk + 16, target);
+        source += 16;
     }
     while (source < end && *source < 0x80) *target++ = *source++;
     if (source < end && ConvertUTF8toUTF16(&source, end, &target, out + length) != conversionOK) {

@@ -1,4 +1,3 @@
-#include "platform/compiler.h"
 #include "platform/platform.h"
 #include "platform/posix/path_encoding.h"
 #include "platform/posix/plain_file.h"
@@ -76,7 +75,7 @@ FileHandle OpenFile(const char16_t* path, std::uint32_t access, std::uint32_t sh
     return fd;
 }
 
-VZV_HOT bool WriteFile(FileHandle file, const void* data, std::uint32_t byteCount) noexcept {
+bool WriteFile(FileHandle file, const void* data, std::uint32_t byteCount) noexcept {
     ssize_t written;
     do {
         written = ::write(Fd(file), data, byteCount);

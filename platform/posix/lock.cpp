@@ -9,15 +9,7 @@
 namespace vzv::platform {
 
 namespace {
-// A cache line of its own: the lock never straddles a page (two TLB misses
-// per line after the write call) and shares no line with other data.
-struct alignas(64) AlignedMutex {
-    pthread_mutex_t mutex;
-};
-
-pthread_mutex_t* Native(MutexHandle mutex) noexcept {
-    return &static_cast<AlignedMutex*>(mutex)->mutex;
-}
+pthread_mutex_t* Native(MutexHandle mutex) noexcept { return static_cast<pthread_mutex_t*>(mutex); }
 
 // The writer holds its lock for about one write call. A waiter that tries
 // again for a few microseconds before sleeping usually gets it without a trip
@@ -45,15 +37,15 @@ MutexHandle CreateMutexObject(bool initiallyOwned) noexcept {
     if (pthread_mutexattr_init(&attr) != 0) return nullptr;
     pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
     pthread_mutexattr_setrobust(&attr, PTHREAD_MUTEX_ROBUST);
-    std::unique_ptr<AlignedMutex> mutex(new (std::nothrow) AlignedMutex);
-    const bool created = mutex && pthread_mutex_init(&mutex->mutex, &attr) == 0;
+    std::unique_ptr<pthread_mutex_t> mutex(new (std::nothrow) pthread_mutex_t);
+    const bool created = mutex && pthread_mutex_init(mutex.get(), &attr) == 0;
     pthread_mutexattr_destroy(&attr);
     if (!created) return nullptr;
-    if (initiallyOwned) pthread_mutex_lock(&mutex->mutex);
+    if (initiallyOwned) pthread_mutex_lock(mutex.get());
     return mutex.release();
 }
 
-VZV_HOT WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noexcept {
+WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noexcept {
     int rc;
     if (timeoutMs == kInfinite) {
         rc = LockSpinningFirst(Native(mutex));
@@ -81,13 +73,13 @@ VZV_HOT WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noex
     }
 }
 
-VZV_HOT bool ReleaseMutexObject(MutexHandle mutex) noexcept {
+bool ReleaseMutexObject(MutexHandle mutex) noexcept {
     return pthread_mutex_unlock(Native(mutex)) == 0;
 }
 
 void CloseMutexObject(MutexHandle mutex) noexcept {
     pthread_mutex_destroy(Native(mutex));
-    delete static_cast<AlignedMutex*>(mutex);
+    delete Native(mutex);
 }
 
 }  // namespace vzv::platform

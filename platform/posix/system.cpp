@@ -1,4 +1,3 @@
-#include "platform/compiler.h"
 #include "platform/platform.h"
 
 #include <ctime>
@@ -8,21 +7,17 @@
 namespace vzv::platform {
 
 namespace {
-// The library's few bytes of thread-local state sit in the static TLS block,
-// read with one instruction instead of a call into the dynamic loader per
-// access (glibc reserves room there for libraries loaded later too).
-
 // localtime_r costs more than the rest of a log line's formatting, and its
 // result only changes with the second: each thread keeps its last one.
-[[gnu::tls_model("initial-exec")]] thread_local time_t t_second = -1;
-[[gnu::tls_model("initial-exec")]] thread_local tm t_local{};
+thread_local time_t t_second = -1;
+thread_local tm t_local{};
 // gettid is a system call each time; a thread's id is fixed, except in the
 // child of fork, whose thread gets a new one.
-[[gnu::tls_model("initial-exec")]] thread_local std::uint32_t t_threadId = 0;
+thread_local std::uint32_t t_threadId = 0;
 void ForgetThreadId() noexcept { t_threadId = 0; }
 }  // namespace
 
-VZV_HOT LocalTime LocalTimeNow() noexcept {
+LocalTime LocalTimeNow() noexcept {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     if (now.tv_sec != t_second) {
@@ -39,13 +34,13 @@ VZV_HOT LocalTime LocalTimeNow() noexcept {
             static_cast<std::uint16_t>(now.tv_nsec / 1000000)};
 }
 
-VZV_HOT std::int64_t MonotonicNanoseconds() noexcept {
+std::int64_t MonotonicNanoseconds() noexcept {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-VZV_HOT std::uint32_t CurrentThreadId() noexcept {
+std::uint32_t CurrentThreadId() noexcept {
     if (t_threadId == 0) {
         static const int registered = pthread_atfork(nullptr, nullptr, ForgetThreadId);
         (void)registered;

@@ -1,4 +1,3 @@
-#include "platform/compiler.h"
 #include "platform/platform.h"
 #include "platform/windows/plain_file.h"
 #include "platform/windows/win32.h"
@@ -46,7 +45,7 @@ FileHandle OpenFile(const char16_t* path, std::uint32_t access, std::uint32_t sh
         OpenPlainFile(path, access, share, disposition, attributes));
 }
 
-VZV_HOT bool WriteFile(FileHandle file, const void* data, std::uint32_t byteCount) noexcept {
+bool WriteFile(FileHandle file, const void* data, std::uint32_t byteCount) noexcept {
     DWORD written = 0;
     return ::WriteFile(ToHandle(file), data, byteCount, &written, nullptr) != FALSE &&
            written == byteCount;

@@ -1,4 +1,3 @@
-#include "platform/compiler.h"
 #include "platform/platform.h"
 #include "platform/windows/win32.h"
 
@@ -12,7 +11,7 @@ MutexHandle CreateMutexObject(bool initiallyOwned) noexcept {
 
 void SpinPause() noexcept { YieldProcessor(); }
 
-VZV_HOT WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noexcept {
+WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noexcept {
     switch (::WaitForSingleObject(mutex, timeoutMs)) {
         case WAIT_OBJECT_0: return WaitResult::Acquired;
         case WAIT_ABANDONED: return WaitResult::Abandoned;
@@ -21,7 +20,7 @@ VZV_HOT WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noex
     }
 }
 
-VZV_HOT bool ReleaseMutexObject(MutexHandle mutex) noexcept {
+bool ReleaseMutexObject(MutexHandle mutex) noexcept {
     return ::ReleaseMutex(mutex) != FALSE;
 }
 

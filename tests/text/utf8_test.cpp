@@ -1,5 +1,3 @@
-#include "text/text_copy.h"
-#include "text/text_scan.h"
 #include "text/utf8.h"
 
 #include <gtest/gtest.h>
@@ -216,46 +214,6 @@ TEST(Utf8, IllFormedTextFailsWhollyAndIsReported) {
         std::u16string result = u"stale";
         EXPECT_EQ(Reported(text.c_str(), result), "bad utf8 string: '" + text + "'\r\n");
         EXPECT_TRUE(result.empty());
-    }
-}
-
-// Every length at every start within a block, for each unit size, with
-// units after the end that must not count; units that share a byte with
-// the target or NUL are neither.
-template <class Ch>
-void CheckScans(Ch filler, Ch other) {
-    for (std::size_t offset = 0; offset < 16 / sizeof(Ch); ++offset) {
-        for (std::size_t length = 0; length <= 40; ++length) {
-            std::basic_string<Ch> text(offset + length + 17, filler);
-            for (std::size_t i = 1; i < text.size(); i += 2) text[i] = other;
-            text[offset + length] = 0;
-            const Ch* const start = text.data() + offset;
-            EXPECT_EQ(TextLength(start), length) << offset;
-            EXPECT_EQ(FindUnitOrEnd(start, Ch{'%'}), start + length) << offset;
-            if (length > 0) {
-                text[offset + length - 1] = '%';
-                text[offset + length + 1] = '%';
-                EXPECT_EQ(FindUnitOrEnd(start, Ch{'%'}), start + length - 1) << offset;
-            }
-        }
-    }
-}
-
-TEST(TextScan, EveryLengthAndAlignment) {
-    CheckScans<char>('a', '\xA5');
-    CheckScans<char16_t>(u'\x0100', u'\x2580');
-    CheckScans<wchar_t>(L'\x2500', static_cast<wchar_t>(0x8025));
-}
-
-// Every length through each way of copying (single bytes, overlapping ends,
-// 16-byte moves, memcpy), from an odd start; the bytes around stay untouched.
-TEST(TextCopy, EveryLength) {
-    std::string source(320, '\0');
-    for (std::size_t i = 0; i < source.size(); ++i) source[i] = static_cast<char>(i * 7 + 1);
-    for (std::size_t n = 0; n <= 300; ++n) {
-        std::string target(n + 2, '#');
-        CopyBytes(&target[1], source.data() + 3, n);
-        EXPECT_EQ(target, '#' + source.substr(3, n) + '#') << n;
     }
 }
 
