@@ -4,7 +4,6 @@
 namespace vzv::test {
 namespace {
 
-using Lines = std::vector<std::string>;
 
 bool Says(const ReaderRun& run, const std::string& text) {
     return run.err.find(text) != std::string::npos;

@@ -10,7 +10,6 @@
 namespace vzv::test {
 namespace {
 
-using Lines = std::vector<std::string>;
 
 TEST_F(ReaderTest, PlainLinesAsWrittenAndJsonRecords) {
     auto writer = Writer("app.log");
