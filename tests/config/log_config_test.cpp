@@ -36,27 +36,20 @@ void ExpectFreshDefault(const std::u16string& path, const std::u16string& dir, s
     EXPECT_LE(at, std::time(nullptr) + 1) << name;
 }
 
-TEST(LogConfig, DefaultPathCarriesLocalTimeAndStays) {
-    SetEnv("PROGRAMDATA", "X:\\Data");
-    const std::time_t from = std::time(nullptr);
-    const std::u16string first = CLogConfig::GetLogPath();
-    ExpectFreshDefault(first, kLicensing, from);
-    EXPECT_EQ(CLogConfig::GetLogLevel(), 0);
-    EXPECT_EQ(CLogConfig::GetLogPath(), first);
-    // A default name of another time is kept as well: no rebuild later on.
-    const std::u16string earlier = kLicensing + u"VuzavovEro_2001-02-03_04-05-06.log";
-    CLogConfig::s_wsLogPath = earlier;
-    EXPECT_EQ(CLogConfig::GetLogPath(), earlier);
-}
-
 TEST(LogConfig, ClientPathsAndExpertMode) {
     SetEnv("PROGRAMDATA", "X:\\Data");
     SetEnv("VZV_DIR", "D:\\Expanded");
+    // The default, once built, stays.
+    const std::u16string first = CLogConfig::GetLogPath();
+    ExpectFreshDefault(first, kLicensing, std::time(nullptr));
+    EXPECT_EQ(CLogConfig::GetLogPath(), first);
+    EXPECT_EQ(CLogConfig::GetLogLevel(), 0);
     const struct {
         const char16_t* client;
         bool replaced;  // names no file, so a fresh default takes its place
     } cases[] = {{u"C:\\Logs\\", true}, {u"C:\\Logs/", true},        {u"C:\\Logs\\abcd", true},
-                 {u"", true},           {u"C:\\Logs\\a.log", false}, {u"%VZV_DIR%\\app.log", false}};
+                 {u"", true},           {u"C:\\Logs\\a.log", false}, {u"%VZV_DIR%\\app.log", false},
+                 {u"X:\\Data\\Brivant\\Licensing\\VuzavovEro_2001-02-03_04-05-06.log", false}};
     for (const auto& c : cases) {
         CLogConfig::s_wsLogPath = c.client;
         const std::time_t from = std::time(nullptr);
