@@ -22,8 +22,8 @@ class ApiTest : public ::testing::Test {
 protected:
     ApiTest() : m_dir("api"), root(m_dir.path()) { SetEnv("PROGRAMDATA", root.u8string()); }
 
-    // A path under the scratch folder as the public interface takes it.
-    std::wstring Path(const std::string& relative) const { return Wide(root / relative); }
+    // A path (UTF-8) under the scratch folder as the public interface takes it.
+    std::wstring Path(const std::string& relative) const { return Wide(root / fs::u8path(relative)); }
     // The log files in the default folder.
     std::vector<fs::path> DefaultLogs() const {
         std::vector<fs::path> logs;
