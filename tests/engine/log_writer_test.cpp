@@ -39,7 +39,9 @@ TEST_F(LogWriterTest, WritesOnlyIntoExistingFilesAndContinuesThem) {
     testing::internal::CaptureStdout();
     writer.WriteNarrow(2, "caf\xC3\xA9");
     writer.WriteNarrow(2, "caf\xE9");  // Latin-1: reported, logged empty
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "bad utf8 string: 'caf\xE9'\r\n");
+    writer.WriteNarrow(4, "d\xE9");    // reported even when the level drops it
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "bad utf8 string: 'caf\xE9'\r\nbad utf8 string: 'd\xE9'\r\n");
     writer.Close();
     const std::string bytes = test::ReadBytes(file);
     EXPECT_EQ(bytes.substr(0, 10), std::string("o\0l\0d\0\r\0\n\0", 10)) << "earlier lines kept";
