@@ -52,6 +52,9 @@ TEST_F(LogWriterTest, WritesOnlyIntoExistingFilesAndContinuesThem) {
     EXPECT_EQ(test::LogLines(file), (Lines{"1:first", "3:A\xC3\xA9\xE2\x82\xAC", "2:caf\xC3\xA9", "2:"}));
 }
 
+// The time of day in milliseconds.
+long DayMilliseconds(long h, long m, long s, long ms) { return ((h * 60 + m) * 60 + s) * 1000 + ms; }
+
 // The prefix names the writing thread and the local time of the line.
 TEST_F(LogWriterTest, PrefixCarriesThreadAndTime) {
     test::WriteBytes(file, "");
@@ -65,15 +68,21 @@ TEST_F(LogWriterTest, PrefixCarriesThreadAndTime) {
         other = platform::CurrentThreadId();
     }).join();
     writer.Write(1, u"main again");
+    const platform::LocalTime after = platform::LocalTimeNow();
     writer.Close();
     const std::string text = test::Narrow(test::ReadUtf16(file));
-    static const std::regex line(R"( *(\d+) \| (\d\d)\.(\d\d)\.(\d\d) \d\d:\d\d:\d\d\.\d{3} \|(\d)\| (\w+ ?\w*)\r\n)");
+    static const std::regex line(
+        R"( *(\d+) \| (\d\d)\.(\d\d)\.(\d\d) (\d\d):(\d\d):(\d\d)\.(\d{3}) \|(\d)\| (\w+ ?\w*)\r\n)");
     Lines seen;
     for (std::sregex_iterator m(text.begin(), text.end(), line), end; m != end; ++m) {
-        const int year = std::stoi((*m)[2]), month = std::stoi((*m)[3]), day = std::stoi((*m)[4]);
-        EXPECT_TRUE(year == before.year % 100 && month == before.month && day == before.day)
-            << m->str() << " (a test across midnight fails here)";
-        seen.push_back((*m)[1].str() + " " + (*m)[5].str() + " " + (*m)[6].str());
+        const auto at = [&m](int i) { return std::stol((*m)[i]); };
+        // A test that runs across midnight fails here.
+        EXPECT_TRUE(at(2) == before.year % 100 && at(3) == before.month && at(4) == before.day) << m->str();
+        EXPECT_GE(DayMilliseconds(at(5), at(6), at(7), at(8)),
+                  DayMilliseconds(before.hour, before.minute, before.second, before.millisecond));
+        EXPECT_LE(DayMilliseconds(at(5), at(6), at(7), at(8)),
+                  DayMilliseconds(after.hour, after.minute, after.second, after.millisecond));
+        seen.push_back((*m)[1].str() + " " + (*m)[9].str() + " " + (*m)[10].str());
     }
     const std::string me = std::to_string(platform::CurrentThreadId());
     EXPECT_EQ(seen, (Lines{me + " 2 main", std::to_string(other) + " 3 other", me + " 1 main again"}));
