@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/wait.h>  // fork
+#include <unistd.h>
+#endif
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -87,6 +92,29 @@ TEST_F(LogWriterTest, PrefixCarriesThreadAndTime) {
     const std::string me = std::to_string(platform::CurrentThreadId());
     EXPECT_EQ(seen, (Lines{me + " 2 main", std::to_string(other) + " 3 other", me + " 1 main again"}));
 }
+
+#ifndef _WIN32
+// The child of fork logs under a thread id of its own, not its parent's.
+TEST_F(LogWriterTest, ForkedChildLogsItsOwnThreadId) {
+    test::WriteBytes(file, "");
+    CLogWriter writer;
+    writer.SetPath(path.c_str());
+    writer.Write(2, u"parent");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        writer.Write(2, u"child");
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    writer.Close();
+    const std::string text = test::Narrow(test::ReadUtf16(file));
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(text, m, std::regex(R"( *(\d+) \|[^\n]*\| child\r\n)"))) << text;
+    EXPECT_EQ(m[1].str(), std::to_string(child)) << "a forked process's only thread has its pid as id";
+}
+#endif
 
 // A line cut short by a killed writer (even half a code unit) gets its end
 // before the next line, which stays whole and aligned.
