@@ -88,22 +88,10 @@ char16_t* CLinePrefix::Put(char16_t* out, int level, std::uint32_t threadId) noe
     return PutRest(out, level, now);
 }
 
-std::u16string FormatLinePrefix(int level, std::uint32_t threadId,
-                                const platform::LocalTime& time) {
-    char16_t buffer[kMaxPrefixUnits];
-    return std::u16string(buffer, PutPrefix(buffer, level, threadId, time));
-}
-
 std::u16string FormatLinePrefix(int level) {
-    return FormatLinePrefix(level, platform::CurrentThreadId(), platform::LocalTimeNow());
-}
-
-void BuildLine(std::u16string& line, int level, const char16_t* text) {
-    char16_t prefix[kMaxPrefixUnits];
-    line.assign(prefix,
-                PutPrefix(prefix, level, platform::CurrentThreadId(), platform::LocalTimeNow()));
-    line.append(text);
-    line.append(kLineEnd);
+    char16_t buffer[kMaxPrefixUnits];
+    return std::u16string(
+        buffer, PutPrefix(buffer, level, platform::CurrentThreadId(), platform::LocalTimeNow()));
 }
 
 }  // namespace vzv

@@ -1,9 +1,9 @@
-// Every test of this suite runs in a fresh process (the library's state is
-// process-wide) with PROGRAMDATA pointing at a scratch folder of its own.
+// Every test of the suites that drive the public header runs in a fresh
+// process (the library's state is process-wide) with PROGRAMDATA pointing at
+// a scratch folder of its own.
 #pragma once
 
 #include "VuzavovEro.h"
-#include "support/test_env.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -16,16 +16,14 @@ namespace vzv::test {
 
 namespace fs = std::filesystem;
 using Log = Brivant::Service::VuzavovEro;
+using Lines = std::vector<std::string>;
 
 class ApiTest : public ::testing::Test {
 protected:
-    ApiTest() : m_dir("api"), root(m_dir.path()) { SetEnv("PROGRAMDATA", root.string()); }
+    ApiTest() : m_dir("api"), root(m_dir.path()) { SetEnv("PROGRAMDATA", root.u8string()); }
 
-    // A path under the scratch folder as the public interface takes it.
-    std::wstring Path(const std::string& relative) const {
-        const std::u16string p = Utf16(root / relative);
-        return std::wstring(p.begin(), p.end());
-    }
+    // A path (UTF-8) under the scratch folder as the public interface takes it.
+    std::wstring Path(const std::string& relative) const { return Wide(root / fs::u8path(relative)); }
     // The log files in the default folder.
     std::vector<fs::path> DefaultLogs() const {
         std::vector<fs::path> logs;
@@ -43,7 +41,9 @@ protected:
 };
 
 inline fs::path ToPath(const wchar_t* path) {
-    return fs::path(std::u16string(path, path + std::char_traits<wchar_t>::length(path)));
+    const std::wstring text(path);
+    if constexpr (sizeof(wchar_t) == sizeof(char16_t)) return fs::path(text);
+    return fs::path(std::u32string(text.begin(), text.end()));
 }
 
 }  // namespace vzv::test

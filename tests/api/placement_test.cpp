@@ -3,7 +3,6 @@
 namespace vzv::test {
 namespace {
 
-using Lines = std::vector<std::string>;
 
 // Logging switched on by an error into the default file P0.
 class PlacementTest : public ApiTest {

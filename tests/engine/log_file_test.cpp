@@ -38,7 +38,10 @@ TEST(LogFile, WriteSizeAndReadOnlySharing) {
     // Readers are not blocked.
     EXPECT_EQ(test::ReadBytes(dir.path() / "a.log"), "abcd");
 
-    ASSERT_TRUE(first.Close(nullptr));
+    // A close that succeeds reports no error text.
+    std::u16string error = u"untouched";
+    ASSERT_TRUE(first.Close(&error));
+    EXPECT_EQ(error, u"untouched");
     ASSERT_TRUE(OpenForWriting(second, path, platform::kOpenExisting));
     ASSERT_TRUE(second.SeekToEnd());
     ASSERT_TRUE(second.Write("ef", 2));
@@ -50,7 +53,7 @@ TEST(LogFile, WriteSizeAndReadOnlySharing) {
     EXPECT_EQ(first.Size(), 0);
 }
 
-TEST(LogFile, CloseOnClosedLeavesErrorTextAlone) {
+TEST(LogFile, ClosedFileRefusesEverything) {
     CLogFile file;
     std::u16string error = u"untouched";
     EXPECT_TRUE(file.Close(&error));

@@ -29,17 +29,5 @@ TEST(EngineLifecycle, NothingHappensAfterShutdown) {
     EXPECT_EQ(g_logLevel.load(), LOGLEVEL_INFO);
 }
 
-TEST(EngineLifecycle, RecordedPathWaitsForTheSwitchOn) {
-    test::ScratchDir dir("lifecycle");
-    CLogEngine& engine = CLogEngine::GetInstance();
-    const std::u16string path = dir / "sub/app.log";
-    engine.SetPath(path.c_str());
-    EXPECT_EQ(g_logPath, path);
-    EXPECT_FALSE(fs::exists(dir.path() / "sub"));
-    engine.LogError(u"switches on");
-    EXPECT_EQ(g_logLevel.load(), LOGLEVEL_ERROR);
-    EXPECT_EQ(test::LogLines(dir.path() / "sub/app.log"), std::vector<std::string>{"1:switches on"});
-}
-
 }  // namespace
 }  // namespace vzv

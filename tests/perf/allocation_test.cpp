@@ -1,45 +1,23 @@
-// Heap use of the logging calls, counted by replacing the global allocation
-// functions of this executable. The interface is compiled into it (see
+// Heap use of the logging calls, counted by the executable's own allocation
+// functions (counting_allocator.cpp). The interface is compiled into it (see
 // tests/CMakeLists.txt), so on Windows too every allocation of the library
-// goes through these functions.
+// goes through them.
 #include "VuzavovEro.h"
 #include "engine/log_engine.h"
 #include "engine/log_writer.h"
-#include "support/test_env.h"
+#include "perf/counting_allocator.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <future>
 #include <new>
 #include <string>
 #include <thread>
-
-namespace {
-std::atomic<long> g_allocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* memory = std::malloc(size != 0 ? size : 1)) return memory;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return ::operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size != 0 ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return ::operator new(size, tag);
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace vzv::test {
 namespace {
@@ -55,9 +33,8 @@ const wchar_t* const kUnreadableWide = reinterpret_cast<const wchar_t*>(16);
 class AllocationTest : public ::testing::Test {
 protected:
     AllocationTest() : m_dir("perf"), m_log(m_dir.path() / "perf.log") {
-        SetEnv("PROGRAMDATA", m_dir.path().string());
-        const std::u16string path = m_log.u16string();
-        Log::SetLogPath(std::wstring(path.begin(), path.end()).c_str());
+        SetEnv("PROGRAMDATA", m_dir.path().u8string());
+        Log::SetLogPath(Wide(m_log).c_str());
     }
 
     static long Allocations() { return g_allocations.load(std::memory_order_relaxed); }
@@ -70,22 +47,27 @@ protected:
     const fs::path m_log;
 };
 
+// Calls below the level, or while logging is off, neither allocate nor read
+// their arguments.
 TEST_F(AllocationTest, DroppedCallsNeitherAllocateNorFormat) {
-    Log::SetLogLevel(Log::LOGLEVEL_ERROR);
-    const std::uintmax_t size = LogSize();
-    const long before = Allocations();
-    for (int i = 0; i < 100; ++i) {
-        Log::Debug("debug %s %d", kUnreadable, i);
-        Log::Debug(L"debug %s %d", kUnreadableWide, i);
-        Log::Verbose("verbose %s %.3f", kUnreadable, 1.5);
-        Log::Verbose(L"verbose %s %.3f", kUnreadableWide, 1.5);
-        Log::Information("information %s", kUnreadable);
-        Log::Information(L"information %s", kUnreadableWide);
-        Log::LogCppCall narrow("scope %s", kUnreadable);
-        Log::LogCppCall wide(L"scope %s", kUnreadableWide);
+    for (const Log::eLOGLEVEL level : {Log::LOGLEVEL_ERROR, Log::LOGLEVEL_OFF}) {
+        Log::SetLogLevel(level);
+        const std::uintmax_t size = LogSize();
+        const long before = Allocations();
+        for (int i = 0; i < 100; ++i) {
+            Log::Debug("debug %s %d", kUnreadable, i);
+            Log::Debug(L"debug %s %d", kUnreadableWide, i);
+            Log::Verbose("verbose %s %.3f", kUnreadable, 1.5);
+            Log::Verbose(L"verbose %s %.3f", kUnreadableWide, 1.5);
+            Log::Information("information %s", kUnreadable);
+            Log::Information(L"information %s", kUnreadableWide);
+            Log::LogCppCall narrow("scope %s", kUnreadable);
+            Log::LogCppCall wide(L"scope %s", kUnreadableWide);
+        }
+        EXPECT_EQ(Allocations() - before, 0) << "level " << level;
+        EXPECT_EQ(LogSize(), size);
+        EXPECT_EQ(Log::GetLogLevel(), level);
     }
-    EXPECT_EQ(Allocations() - before, 0);
-    EXPECT_EQ(LogSize(), size);
 }
 
 // Nor do they wait for the writer's lock: they return while another thread
@@ -115,46 +97,39 @@ TEST_F(AllocationTest, DroppedCallsTakeNoLock) {
     holder.join();
 }
 
-TEST_F(AllocationTest, CallsWhileLoggingIsOffNeitherAllocateNorFormat) {
-    Log::SetLogLevel(Log::LOGLEVEL_OFF);
-    const long before = Allocations();
-    for (int i = 0; i < 100; ++i) {
-        Log::Information("information %s %d", kUnreadable, i);
-        Log::Information(L"information %s %d", kUnreadableWide, i);
-        Log::Debug("debug %s", kUnreadable);
-        Log::Verbose(L"verbose %s", kUnreadableWide);
-        Log::LogCppCall scope("scope %s", kUnreadable);
-    }
-    EXPECT_EQ(Allocations() - before, 0);
-    EXPECT_EQ(Log::GetLogLevel(), Log::LOGLEVEL_OFF);
-}
-
-TEST_F(AllocationTest, NarrowLinesAllocateNothingAfterTheFirst) {
+TEST_F(AllocationTest, LinesAllocateNothingAfterTheFirst) {
     Log::SetLogLevel(Log::LOGLEVEL_VERBOSE);
     Log::Information("request %d from %s took %.3f ms", 1, "10.0.0.1", 12.345);
+    Log::Information(L"request %d from %s took %.3f ms", 1, L"10.0.0.1", 12.345);
     const std::uintmax_t size = LogSize();
     const long before = Allocations();
     for (int i = 0; i < 100; ++i) {
         Log::Information("request %d from %s took %.3f ms", i, "10.0.0.1", 12.345);
         Log::Error("error %d: \xC3\xA9\xE2\x82\xAC", i);
         Log::Debug("debug %S", L"wide text");
-    }
-    EXPECT_EQ(Allocations() - before, 0);
-    EXPECT_GT(LogSize(), size) << "the lines were written";
-}
-
-TEST_F(AllocationTest, WideLinesAllocateNothingAfterTheFirst) {
-    Log::SetLogLevel(Log::LOGLEVEL_VERBOSE);
-    Log::Information(L"request %d from %s took %.3f ms", 1, L"10.0.0.1", 12.345);
-    const std::uintmax_t size = LogSize();
-    const long before = Allocations();
-    for (int i = 0; i < 100; ++i) {
         Log::Information(L"request %d from %s took %.3f ms", i, L"10.0.0.1", 12.345);
         Log::Error(L"error %d: \u00E9\u20AC", i);
         Log::Verbose(L"verbose %S", "narrow text");
     }
     EXPECT_EQ(Allocations() - before, 0);
     EXPECT_GT(LogSize(), size) << "the lines were written";
+}
+
+// The plain setters report a failure that throws (here: no memory) as false,
+// and work once memory is back. The first call into the library.
+TEST(PlainExports, FailureReadsFalse) {
+    ScratchDir dir("plain");
+    const std::wstring log = Wide(dir.path() / "app.log");
+    g_failAllocations = true;
+    const bool level = SetLogLevel(2);
+    const bool path = SetLogFilePath(log.c_str());
+    g_failAllocations = false;
+    EXPECT_FALSE(level);
+    EXPECT_FALSE(path);
+    EXPECT_TRUE(SetLogFilePath(log.c_str()));
+    EXPECT_TRUE(SetLogLevel(2));
+    Log::Information("after");
+    EXPECT_EQ(LogLines(dir.path() / "app.log"), std::vector<std::string>{"2:after"});
 }
 
 }  // namespace

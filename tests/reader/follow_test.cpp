@@ -8,7 +8,6 @@
 namespace vzv::test {
 namespace {
 
-using Lines = std::vector<std::string>;
 
 TEST_F(ReaderTest, FollowsAcrossRotationAndRecreation) {
     auto writer = Writer("app.log");

@@ -10,7 +10,6 @@
 namespace vzv::test {
 namespace {
 
-using Lines = std::vector<std::string>;
 
 // Level-switch lines depend on the engine's order of work, not on the reader.
 Lines WithoutLevelSwitches(Lines texts) {

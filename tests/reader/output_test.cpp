@@ -11,7 +11,6 @@
 namespace vzv::test {
 namespace {
 
-using Lines = std::vector<std::string>;
 
 TEST_F(ReaderTest, PlainLinesAsWrittenAndJsonRecords) {
     auto writer = Writer("app.log");

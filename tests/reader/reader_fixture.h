@@ -15,6 +15,7 @@
 namespace vzv::test {
 
 namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
 
 struct ReaderRun {
     int status = -1;

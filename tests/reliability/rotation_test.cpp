@@ -3,7 +3,6 @@
 #include "reliability_fixture.h"
 
 #include <chrono>
-#include <cstdio>
 #include <set>
 #include <thread>
 
@@ -65,14 +64,12 @@ TEST_F(RotationTest, LinesAroundARotationLandOnceInOldOrNew) {
     ASSERT_TRUE(fs::exists(old));
     EXPECT_GT(fs::file_size(old), kCap);
     EXPECT_FALSE(fs::exists(beside));
-    const std::vector<std::string> before = Texts(old, kPrefill), after = Texts(log);
-    ExpectEachOnce({before, after}, kThreads, kEach);
+    ExpectEachOnce({Texts(old, kPrefill), Texts(log)}, kThreads, kEach);
     const LogScan fresh = ScanLog(log);
     ASSERT_GE(fresh.lines.size(), 2u);
     EXPECT_EQ(fresh.lines[0].text, "Runtime Log continue");
     EXPECT_EQ(fresh.lines[1].text, "=========");
     EXPECT_EQ(ReadBytes(log).substr(0, 2), "\xFF\xFE");
-    std::printf("[ figures ] %zu lines before the rotation, %zu after\n", before.size(), after.size());
 }
 
 TEST_F(RotationTest, BriefHoldOnTheFileIsWaitedOut) {

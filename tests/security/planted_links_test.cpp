@@ -7,7 +7,6 @@
 #include "platform/platform.h"
 #include "symbolic_link.h"
 
-#include <cstdio>
 #include <system_error>
 
 #ifndef _WIN32
@@ -17,8 +16,8 @@
 namespace vzv::test {
 namespace {
 
-using Lines = std::vector<std::string>;
 enum class Link { Symbolic, Hard };
+enum class Place { LogPath, RotatedName, StartupName, PreviousFile };
 
 const std::string kVictimBytes = "victim: not the library's to touch\n";
 
@@ -52,10 +51,8 @@ protected:
         }
     }
 
-    void LinkAtTheLogPath(Link kind);
-    void LinkAtTheRotatedName(Link kind);
-    void LinkAtTheStartupName(Link kind);
-    void LinkAsThePreviousFile(Link kind);
+    // Plants a link of `kind` at `place` and drives the library past it.
+    void Check(Link kind, Place place);
 
 private:
     ScratchDir m_outside;
@@ -64,95 +61,73 @@ protected:
     const fs::path victim;
 };
 
-#define VZV_PLANT_OR_SKIP(kind, at)                                                    \
-    if (!Plant(kind, at))                                                              \
-    GTEST_SKIP() << (kind == Link::Symbolic ? "symbolic" : "hard")                     \
-                 << " links cannot be made here"
-
-void PlantedLinkTest::LinkAtTheLogPath(Link kind) {
-    const fs::path log = root / "logs" / "app.log";
-    VZV_PLANT_OR_SKIP(kind, log);
-    Log::SetLogLevel(Log::LOGLEVEL_INFO);
-    Log::SetLogPath(Path("logs/app.log").c_str());
-    Log::Error("dropped: the log path is a link");
-    Log::Information("dropped too");
-    ExpectVictimUntouched();
-
-    // Logging goes on at the next plain path; the link is left alone.
-    Log::SetLogPath(Path("logs/other.log").c_str());
-    Log::Error("after");
-    EXPECT_EQ(LogLines(root / "logs" / "other.log"), Lines{"1:after"});
-    EXPECT_TRUE(fs::exists(fs::symlink_status(log)));
-    ExpectVictimUntouched();
-}
-
-void PlantedLinkTest::LinkAtTheRotatedName(Link kind) {
-    const fs::path log = root / "logs" / "app.log";
-    Prefill(log, 52428800 + 2);  // over the cap: the 51st line rotates
-    VZV_PLANT_OR_SKIP(kind, root / "logs" / "app.log_old");
+void PlantedLinkTest::Check(Link kind, Place place) {
+    const fs::path logs = root / "logs";
+    const fs::path log = logs / "app.log";
+    if (place == Place::RotatedName) Prefill(log, 52428800 + 2);  // over the cap: line 51 rotates
+    Log::Error("in P0");
+    const fs::path p0 = ToPath(Log::GetLogPath());
+    if (place == Place::PreviousFile) {
+        Log::SetLogPath(Path("logs/first.log").c_str());  // P0 becomes logs/first.startup.log
+        fs::remove(logs / "first.startup.log");
+    }
+    const fs::path planted = place == Place::LogPath       ? log
+                             : place == Place::RotatedName ? logs / "app.log_old"
+                             : place == Place::StartupName ? logs / "app.startup.log"
+                                                           : logs / "first.startup.log";
+    if (!Plant(kind, planted))
+        GTEST_SKIP() << (kind == Link::Symbolic ? "symbolic" : "hard") << " links cannot be made here";
     Log::SetLogLevel(Log::LOGLEVEL_INFO);
     Log::SetLogPath(Path("logs/app.log").c_str());
     for (int i = 0; i < 60; ++i) Log::Information("line %d", i);
     ExpectVictimUntouched();
-    // The rotated name takes the old file (POSIX replaces the name), or keeps
-    // the link and the fresh file starts beside the log (Windows keeps an
-    // existing name): either way logging goes on.
-    const fs::path beside = root / "logs" / "app_.log";
-    const Lines lines = LogLines(fs::exists(beside) ? beside : log);
-    ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines.front(), "0:Runtime Log continue");
-    EXPECT_EQ(lines.back(), "2:line 59");
-}
+    EXPECT_TRUE(fs::exists(fs::symlink_status(planted))) << "a link is not ours to remove";
 
-void PlantedLinkTest::LinkAtTheStartupName(Link kind) {
-    Log::Error("in P0");
-    ASSERT_EQ(DefaultLogs().size(), 1u);
-    const fs::path p0 = DefaultLogs()[0];
-    VZV_PLANT_OR_SKIP(kind, root / "one" / "app.startup.log");
-    Log::SetLogPath(Path("one/app.log").c_str());
-    Log::Error("in P1");
+    switch (place) {
+    case Place::LogPath:  // lines dropped; logging goes on at the next plain path
+        Log::SetLogPath(Path("logs/other.log").c_str());
+        Log::Error("after");
+        EXPECT_EQ(LogLines(logs / "other.log"), Lines{"1:after"});
+        break;
+    case Place::RotatedName: {
+        // The rotated name takes the old file (POSIX replaces the name), or
+        // keeps the link and the fresh file starts beside the log (Windows
+        // keeps an existing name): either way logging goes on.
+        const fs::path beside = logs / "app_.log";
+        const Lines lines = LogLines(fs::exists(beside) ? beside : log);
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_EQ(lines.front(), "0:Runtime Log continue");
+        EXPECT_EQ(lines.back(), "2:line 59");
+        break;
+    }
+    case Place::StartupName:  // the copy was refused: the previous file stays
+        ASSERT_TRUE(fs::exists(p0));
+        EXPECT_EQ(LogLines(p0).front(), "1:in P0");
+        break;
+    case Place::PreviousFile:  // not moved, and the new log starts afresh
+        EXPECT_FALSE(fs::exists(logs / "app.startup.log"));
+        EXPECT_EQ(LogLines(log).back(), "2:line 59");
+        break;
+    }
     ExpectVictimUntouched();
-    // The copy was refused: nothing is lost, the previous file stays.
-    ASSERT_TRUE(fs::exists(p0));
-    EXPECT_EQ(LogLines(p0).front(), "1:in P0");
 }
 
-void PlantedLinkTest::LinkAsThePreviousFile(Link kind) {
-    Log::Error("in P0");
-    Log::SetLogPath(Path("one/app.log").c_str());  // P0 becomes one/app.startup.log
-    const fs::path startup = root / "one" / "app.startup.log";
-    ASSERT_EQ(LogLines(startup), Lines{"1:in P0"});
-    fs::remove(startup);
-    VZV_PLANT_OR_SKIP(kind, startup);
-    Log::SetLogPath(Path("two/app.log").c_str());
-    Log::Error("in P2");
-    ExpectVictimUntouched();
-    EXPECT_TRUE(fs::exists(fs::symlink_status(startup))) << "a link is not ours to remove";
-    EXPECT_FALSE(fs::exists(root / "two" / "app.startup.log"));
-    EXPECT_EQ(LogLines(root / "two" / "app.log"), Lines{"1:in P2"});
-}
-
-TEST_F(PlantedLinkTest, SymbolicLinkAtTheLogPath) { LinkAtTheLogPath(Link::Symbolic); }
-TEST_F(PlantedLinkTest, HardLinkAtTheLogPath) { LinkAtTheLogPath(Link::Hard); }
-TEST_F(PlantedLinkTest, SymbolicLinkAtTheRotatedName) { LinkAtTheRotatedName(Link::Symbolic); }
-TEST_F(PlantedLinkTest, HardLinkAtTheRotatedName) { LinkAtTheRotatedName(Link::Hard); }
-TEST_F(PlantedLinkTest, SymbolicLinkAtTheStartupName) { LinkAtTheStartupName(Link::Symbolic); }
-TEST_F(PlantedLinkTest, HardLinkAtTheStartupName) { LinkAtTheStartupName(Link::Hard); }
-TEST_F(PlantedLinkTest, SymbolicLinkAsThePreviousFile) { LinkAsThePreviousFile(Link::Symbolic); }
-TEST_F(PlantedLinkTest, HardLinkAsThePreviousFile) { LinkAsThePreviousFile(Link::Hard); }
+TEST_F(PlantedLinkTest, SymbolicLinkAtTheLogPath) { Check(Link::Symbolic, Place::LogPath); }
+TEST_F(PlantedLinkTest, HardLinkAtTheLogPath) { Check(Link::Hard, Place::LogPath); }
+TEST_F(PlantedLinkTest, SymbolicLinkAtTheRotatedName) { Check(Link::Symbolic, Place::RotatedName); }
+TEST_F(PlantedLinkTest, HardLinkAtTheRotatedName) { Check(Link::Hard, Place::RotatedName); }
+TEST_F(PlantedLinkTest, SymbolicLinkAtTheStartupName) { Check(Link::Symbolic, Place::StartupName); }
+TEST_F(PlantedLinkTest, HardLinkAtTheStartupName) { Check(Link::Hard, Place::StartupName); }
+TEST_F(PlantedLinkTest, SymbolicLinkAsThePreviousFile) { Check(Link::Symbolic, Place::PreviousFile); }
+TEST_F(PlantedLinkTest, HardLinkAsThePreviousFile) { Check(Link::Hard, Place::PreviousFile); }
 
 // Every guarded primitive, straight at a planted link: each refuses and
 // leaves the victim as it was.
-
 TEST_F(PlantedLinkTest, EveryFilePrimitiveRefusesALink) {
     for (const Link kind : {Link::Symbolic, Link::Hard}) {
         const fs::path link = root / (kind == Link::Symbolic ? "symbolic.log" : "hard.log");
-        if (!Plant(kind, link)) {
-            std::printf("[ skipped  ] %s links cannot be made here\n",
-                        kind == Link::Symbolic ? "symbolic" : "hard");
-            continue;
-        }
         SCOPED_TRACE(link.string());
+        if (!Plant(kind, link)) continue;  // this kind cannot be made here
         const std::u16string at = Utf16(link);
         for (const std::uint32_t disposition : {platform::kOpenExisting, platform::kCreateAlways}) {
             const platform::FileHandle file =
@@ -177,13 +152,10 @@ TEST_F(PlantedLinkTest, EveryFilePrimitiveRefusesALink) {
         EXPECT_EQ(ReadBytes(plain), "plain");
         ExpectVictimUntouched();
     }
-}
-
-TEST_F(PlantedLinkTest, DanglingSymbolicLinkCreatesNothing) {
+    // A dangling link: nothing is created through it.
     const fs::path missing = victim.parent_path() / "created-through-a-link.dat";
-    if (!MakeSymbolicLink(missing, root / "app.log"))
-        GTEST_SKIP() << "symbolic links cannot be made here";
-    const std::u16string at = Utf16(root / "app.log");
+    if (!MakeSymbolicLink(missing, root / "dangling.log")) return;
+    const std::u16string at = Utf16(root / "dangling.log");
     EXPECT_FALSE(platform::CreateEmptyFile(at.c_str()));
     EXPECT_EQ(platform::OpenFile(at.c_str(), platform::kGenericWrite, platform::kFileShareRead,
                                  platform::kCreateAlways, platform::kFileAttributeNormal),

@@ -1,10 +1,11 @@
 #include "support/test_files.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <regex>
-
-#include <gtest/gtest.h>
 #include <system_error>
 
 namespace vzv::test {
@@ -29,28 +30,34 @@ std::u16string ScratchDir::operator/(const std::string& relative) const {
 
 std::u16string Utf16(const fs::path& path) { return path.u16string(); }
 
+std::wstring Wide(const fs::path& path) {
+    // Not wstring(): on POSIX that converts by the C locale, ASCII only.
+    if constexpr (sizeof(wchar_t) == sizeof(char16_t)) return path.wstring();
+    const std::u32string text = path.u32string();
+    return std::wstring(text.begin(), text.end());
+}
+
+std::string Narrow(const std::u16string& text) { return fs::path(text).u8string(); }
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
 void Prefill(const fs::path& path, std::uintmax_t size) {
     fs::create_directories(path.parent_path());
     WriteBytes(path, "");
     fs::resize_file(path, size);
 }
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return {};
-    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::u16string ReadUtf16(const fs::path& path) {
-    const std::string bytes = ReadBytes(path);
+std::u16string ReadUtf16(const fs::path& path, std::uintmax_t from) {
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(from));
+    const std::string bytes(std::istreambuf_iterator<char>(in), {});
     std::u16string text;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
         text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
@@ -59,28 +66,54 @@ std::u16string ReadUtf16(const fs::path& path) {
     return text;
 }
 
-std::vector<std::string> LogLines(const fs::path& path) {
-    const std::string text = Narrow(ReadUtf16(path));
+void SetEnv(const std::string& name, const std::string& value) {
+#ifdef _WIN32
+    _wputenv_s(fs::u8path(name).wstring().c_str(), fs::u8path(value).wstring().c_str());
+#else
+    setenv(name.c_str(), value.c_str(), 1);
+#endif
+}
+
+void UnsetEnv(const std::string& name) {
+#ifdef _WIN32
+    SetEnv(name, "");  // an empty value removes it
+#else
+    unsetenv(name.c_str());
+#endif
+}
+
+LogScan ScanLog(const fs::path& path, std::uintmax_t from) {
+    const std::string text = Narrow(ReadUtf16(path, from));
     // Only the prefix goes through the regex: long texts would exhaust the
     // recursive matcher's stack.
     static const std::regex prefix(R"( *\d+ \| \d\d\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d{3} \|(-?\d+)\| )");
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    LogScan scan;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        const bool ended = end != std::string::npos;
+        if (!ended) end = text.size();
         const std::string physical = text.substr(start, end - start);
+        start = end + 1;
         std::smatch m;
         const std::string head = physical.substr(0, 64);
-        const bool whole = std::regex_search(head, m, prefix, std::regex_constants::match_continuous) &&
-                           !physical.empty() && physical.back() == '\r';
-        EXPECT_TRUE(whole) << physical.substr(0, 200);
-        if (!whole) continue;
-        const std::size_t body = static_cast<std::size_t>(m.length(0));
-        lines.push_back(m[1].str() + ":" + physical.substr(body, physical.size() - body - 1));
+        if (!ended || physical.empty() || physical.back() != '\r' ||
+            !std::regex_search(head, m, prefix, std::regex_constants::match_continuous)) {
+            ++scan.broken;
+            continue;
+        }
+        const auto body = static_cast<std::size_t>(m.length(0));
+        scan.lines.push_back({std::stoi(m[1].str()), physical.substr(body, physical.size() - body - 1)});
     }
-    EXPECT_EQ(start, text.size()) << "the file ends inside a line";
-    return lines;
+    return scan;
 }
 
-std::string Narrow(const std::u16string& text) { return fs::path(text).u8string(); }
+std::vector<std::string> LogLines(const fs::path& path) {
+    const LogScan scan = ScanLog(path);
+    EXPECT_EQ(scan.broken, 0u) << path;
+    std::vector<std::string> lines;
+    for (const LogRecord& line : scan.lines)
+        lines.push_back(std::to_string(line.level) + ":" + line.text);
+    return lines;
+}
 
 }  // namespace vzv::test

@@ -1,5 +1,6 @@
-// Helpers shared by the test suites: private scratch folders and raw file
-// contents. Tests see the file system through std::filesystem only.
+// Helpers shared by the test suites: private scratch folders, raw file
+// contents, the environment, and the one reader of log files. Tests see the
+// file system through std::filesystem only.
 #pragma once
 
 #include <cstdint>
@@ -27,17 +28,35 @@ private:
 };
 
 std::u16string Utf16(const std::filesystem::path& path);
+// The path as the public interface takes it (wchar_t of either width).
+std::wstring Wide(const std::filesystem::path& path);
+// UTF-16 to UTF-8, for readable failure messages.
+std::string Narrow(const std::u16string& text);
 std::string ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 // A log of `size` bytes without writing them one by one: zeros, which
 // readers skip.
 void Prefill(const std::filesystem::path& path, std::uintmax_t size);
-// The file's UTF-16LE content, without a byte order mark.
-std::u16string ReadUtf16(const std::filesystem::path& path);
-// The lines of a log file as "<level>:<text>" (text in UTF-8), each checked
-// for a whole prefix and line end.
+// The file's UTF-16LE content from byte `from` on, without a byte order mark.
+std::u16string ReadUtf16(const std::filesystem::path& path, std::uintmax_t from = 0);
+
+// Through the C runtime, so that the library sees the change; `value` is
+// UTF-8.
+void SetEnv(const std::string& name, const std::string& value);
+void UnsetEnv(const std::string& name);
+
+struct LogRecord {
+    int level = 0;
+    std::string text;  // UTF-8
+};
+struct LogScan {
+    std::vector<LogRecord> lines;  // the whole lines, in file order
+    std::size_t broken = 0;        // lines without a whole prefix or CR LF
+};
+// A UTF-16LE log from byte `from` on (past a prefill). Lenient, for tests
+// that expect damage: a missing file reads as empty.
+LogScan ScanLog(const std::filesystem::path& path, std::uintmax_t from = 0);
+// The lines as "<level>:<text>", each expected whole.
 std::vector<std::string> LogLines(const std::filesystem::path& path);
-// UTF-16 to UTF-8, for readable failure messages.
-std::string Narrow(const std::u16string& text);
 
 }  // namespace vzv::test
