@@ -2,8 +2,6 @@
 
 #include "platform/platform.h"
 
-#include <algorithm>
-
 namespace vzv {
 
 namespace {
@@ -22,76 +20,39 @@ char16_t* PutNumber(char16_t* out, std::uint32_t value, int width, char16_t pad 
     return out;
 }
 
-char16_t* PutThread(char16_t* out, std::uint32_t threadId) {
-    out = PutNumber(out, threadId, 5, u' ');
-    *out++ = u' ';
-    *out++ = u'|';
-    *out++ = u' ';
+// The two digits of a date or time field.
+char16_t* PutTwoDigits(char16_t* out, unsigned value) {
+    out[0] = static_cast<char16_t>(u'0' + value / 10 % 10);
+    out[1] = static_cast<char16_t>(u'0' + value % 10);
+    return out + 2;
+}
+
+char16_t* PutText(char16_t* out, const char16_t* text) {
+    while (*text != 0) *out++ = *text++;
     return out;
-}
-
-// "yy.mm.dd hh:mm:ss"
-char16_t* PutSecond(char16_t* out, const platform::LocalTime& t) {
-    out = PutNumber(out, t.year % 100u, 2);
-    *out++ = u'.';
-    out = PutNumber(out, t.month, 2);
-    *out++ = u'.';
-    out = PutNumber(out, t.day, 2);
-    *out++ = u' ';
-    out = PutNumber(out, t.hour, 2);
-    *out++ = u':';
-    out = PutNumber(out, t.minute, 2);
-    *out++ = u':';
-    out = PutNumber(out, t.second, 2);
-    return out;
-}
-
-// ".mmm |<level>| "
-char16_t* PutRest(char16_t* out, int level, const platform::LocalTime& t) {
-    *out++ = u'.';
-    out = PutNumber(out, t.millisecond, 3);
-    *out++ = u' ';
-    *out++ = u'|';
-    if (level < 0) *out++ = u'-';
-    out = PutNumber(out, level < 0 ? 0u - static_cast<std::uint32_t>(level)
-                                       : static_cast<std::uint32_t>(level), 1);
-    *out++ = u'|';
-    *out++ = u' ';
-    return out;
-}
-
-// Fills `out` (at least kMaxPrefixUnits) and returns the end.
-char16_t* PutPrefix(char16_t* out, int level, std::uint32_t threadId,
-                    const platform::LocalTime& t) {
-    return PutRest(PutSecond(PutThread(out, threadId), t), level, t);
-}
-
-bool SameSecond(const platform::LocalTime& a, const platform::LocalTime& b) noexcept {
-    return a.second == b.second && a.minute == b.minute && a.hour == b.hour && a.day == b.day &&
-           a.month == b.month && a.year == b.year;
 }
 
 }  // namespace
 
-// Once a second at most, apart from thread changes.
-void CLinePrefix::Remember(std::uint32_t threadId, const platform::LocalTime& now) noexcept {
-    m_length = static_cast<std::size_t>(PutSecond(PutThread(m_text, threadId), now) - m_text);
-    m_threadId = threadId;
-    m_time = now;
-    m_valid = true;
-}
-
-char16_t* CLinePrefix::Put(char16_t* out, int level, std::uint32_t threadId) noexcept {
-    const platform::LocalTime now = platform::LocalTimeNow();
-    if (!m_valid || threadId != m_threadId || !SameSecond(now, m_time)) Remember(threadId, now);
-    out = std::copy_n(m_text, m_length, out);
-    return PutRest(out, level, now);
+char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId) noexcept {
+    const platform::LocalTime t = platform::LocalTimeNow();
+    out = PutText(PutNumber(out, threadId, 5, u' '), u" | ");
+    // "yy.mm.dd hh:mm:ss.", each field followed by its separator.
+    const unsigned fields[] = {t.year % 100u, t.month, t.day, t.hour, t.minute, t.second};
+    for (int i = 0; i < 6; ++i) {
+        out = PutTwoDigits(out, fields[i]);
+        *out++ = u".. ::."[i];
+    }
+    out = PutText(PutNumber(out, t.millisecond, 3), u" |");
+    if (level < 0) *out++ = u'-';
+    out = PutNumber(out, level < 0 ? 0u - static_cast<std::uint32_t>(level)
+                                   : static_cast<std::uint32_t>(level), 1);
+    return PutText(out, u"| ");
 }
 
 std::u16string FormatLinePrefix(int level) {
     char16_t buffer[kMaxPrefixUnits];
-    return std::u16string(
-        buffer, PutPrefix(buffer, level, platform::CurrentThreadId(), platform::LocalTimeNow()));
+    return std::u16string(buffer, PutLinePrefix(buffer, level, platform::CurrentThreadId()));
 }
 
 }  // namespace vzv

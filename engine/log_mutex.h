@@ -4,7 +4,6 @@
 
 #include "platform/platform.h"
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -21,30 +20,12 @@ public:
     virtual bool Lock(std::uint32_t timeoutMs) noexcept;
     virtual bool Lock() noexcept;
     virtual bool Unlock() noexcept = 0;
-    // Takes the lock only if no other thread holds it; true when the caller
-    // owns it now (an abandoned lock included).
-    bool TryLock() noexcept;
-    // For the owner: true when it holds the lock once, not nested inside a
-    // hold of its own.
-    bool HeldOnce() const noexcept { return m_depth == 1; }
 
 protected:
     explicit CLogSyncObject(const char16_t* name);
-    // Bookkeeping of the owner's holds, around the OS calls.
-    void Entered(bool abandoned) noexcept;
-    void Leaving() noexcept;
 
     platform::MutexHandle m_handle = nullptr;
     std::u16string m_name;  // identifies the lock; never passed to the OS
-
-private:
-    // The OS wait, with the bookkeeping when it leaves the lock to the caller.
-    platform::WaitResult Wait(std::uint32_t timeoutMs) noexcept;
-
-    // The owning thread (0: none) and how often it holds the lock; written
-    // by the owner only.
-    std::atomic<std::uint32_t> m_owner{0};
-    int m_depth = 0;
 };
 
 class CLogMutex final : public CLogSyncObject {

@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace vzv {
@@ -53,28 +55,6 @@ void CLogWriter::SetLevel(std::int32_t level) {
     m_level.store(clamped, std::memory_order_relaxed);
 }
 
-// A line on its way to the file. A caller that finds the lock taken leaves
-// it in m_pending and waits for `written`; its text stays valid until then.
-struct CLogWriter::PendingLine {
-    std::int32_t level;
-    const char* narrow;      // UTF-8, or null for `wide`
-    const char16_t* wide;
-    std::size_t length;      // code units of the text
-    std::uint32_t threadId;
-    PendingLine* next = nullptr;
-    bool logged = false;
-    std::atomic<bool> written{false};
-};
-
-namespace {
-// A caller that handed its line over leaves the lock alone for about a few
-// write calls: the holder, logging again, takes the line into its next
-// write, and two lines go out in one call. Then it tries the lock itself,
-// and after a while waits for it.
-constexpr auto kHandOverWait = std::chrono::microseconds(5);
-constexpr auto kSpinLimit = std::chrono::microseconds(200);
-}  // namespace
-
 void CLogWriter::Write(std::int32_t level, const char16_t* text) {
     if (level > Level()) return;
     Submit(level, nullptr, text, std::char_traits<char16_t>::length(text));
@@ -91,92 +71,14 @@ void CLogWriter::WriteNarrow(std::int32_t level, const char* text) {
 
 void CLogWriter::Submit(std::int32_t level, const char* narrow, const char16_t* wide,
                         std::size_t length) {
-    PendingLine line{level, narrow, wide, length, platform::CurrentThreadId()};
-    if (m_lock->TryLock()) {
-        WriteLines(&line);
-        m_lock->Unlock();
-        return;
-    }
-    WaitForTurn(line);
-}
-
-void CLogWriter::WaitForTurn(PendingLine& line) {
-    PendingLine* head = m_pending.load(std::memory_order_relaxed);
-    do {
-        line.next = head;
-    } while (!m_pending.compare_exchange_weak(head, &line, std::memory_order_release,
-                                              std::memory_order_relaxed));
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 1;; ++i) {
-        if (line.written.load(std::memory_order_acquire)) return;
-        if (i % 16 == 0) {
-            const auto waited = std::chrono::steady_clock::now() - start;
-            if (waited >= kHandOverWait && m_lock->TryLock()) break;
-            if (waited >= kSpinLimit) {
-                m_lock->Lock();
-                break;
-            }
-        }
-        platform::SpinPause();
-    }
-    // The lock is ours, not nested: our line is written by now or waits in
-    // m_pending for this call.
-    if (!line.written.load(std::memory_order_acquire)) WriteLines(nullptr);
-    m_lock->Unlock();
-}
-
-CLogWriter::PendingLine* CLogWriter::TakePending() noexcept {
-    // Usually nobody waits: no locked instruction then.
-    if (m_pending.load(std::memory_order_relaxed) == nullptr) return nullptr;
-    PendingLine* newestFirst = m_pending.exchange(nullptr, std::memory_order_acquire);
-    PendingLine* oldestFirst = nullptr;
-    while (newestFirst != nullptr) {
-        PendingLine* const next = newestFirst->next;
-        newestFirst->next = oldestFirst;
-        oldestFirst = newestFirst;
-        newestFirst = next;
-    }
-    return oldestFirst;
-}
-
-void CLogWriter::WriteLines(PendingLine* own) {
-    // A nested hold belongs to a larger change (a path change, a rotation):
-    // other threads' lines wait until it is over.
-    PendingLine* lines = m_lock->HeldOnce() ? TakePending() : nullptr;
-    if (own != nullptr) {
-        own->next = nullptr;
-        PendingLine** tail = &lines;
-        while (*tail != nullptr) tail = &(*tail)->next;
-        *tail = own;
-    }
-    std::int32_t lowest = LOGLEVEL_VERBOSE + 1;
-    std::size_t units = 0;
-    for (const PendingLine* line = lines; line != nullptr; line = line->next) {
-        lowest = std::min(lowest, line->level);
-        units += kMaxPrefixUnits + line->length + 2;
-    }
+    CLogLockGuard guard(*m_lock);
     // Ready() first: a rotation may log a line of its own in the buffer.
-    if (lines != nullptr && Ready(lowest)) {
-        char16_t* const start = LineBuffer(units);
-        char16_t* end = start;
-        std::int32_t count = 0;
-        for (PendingLine* line = lines; line != nullptr; line = line->next) {
-            if (line->level > Level()) continue;
-            end = PutLine(end, *line);
-            line->logged = true;
-            ++count;
-        }
-        if (count != 0) WriteBuilt(end);
-        g_writeCount += count;
-    }
-    // A waiting caller returns, and its line goes, as soon as it sees
-    // `written`: everything about a line is read before that.
-    for (PendingLine* line = lines; line != nullptr;) {
-        PendingLine* const next = line->next;
+    if (Ready(level)) {
+        WriteLine(level, narrow, wide, length);
+        ++g_writeCount;
+    } else if (narrow != nullptr) {
         // Ill-formed text is reported even when its line is not written.
-        if (!line->logged && line->narrow != nullptr) Utf8ToWideReported(line->narrow);
-        if (line != own) line->written.store(true, std::memory_order_release);
-        line = next;
+        Utf8ToWideReported(narrow);
     }
 }
 
@@ -215,38 +117,24 @@ void CLogWriter::EndTornLine() {
         m_file->Write(kLineEnd, sizeof last);
 }
 
-char16_t* CLogWriter::PutLine(char16_t* at, const PendingLine& line) {
-    char16_t* end = m_prefix.Put(at, line.level, line.threadId);
-    if (line.narrow != nullptr) {
+void CLogWriter::WriteLine(std::int32_t level, const char* narrow, const char16_t* wide,
+                           std::size_t length) {
+    const std::size_t units = kMaxPrefixUnits + length + 2;
+    if (units > m_lineCapacity) {
+        // Doubling beyond the first size.
+        m_lineCapacity = std::max({units, 2 * m_lineCapacity, kInitialLineUnits});
+        m_line = std::make_unique<char16_t[]>(m_lineCapacity);
+    }
+    char16_t* end = PutLinePrefix(m_line.get(), level, platform::CurrentThreadId());
+    if (narrow != nullptr) {
         // Ill-formed text is reported and logged as an empty line.
-        end += line.length != 0 ? Utf8ToWideReported(line.narrow, line.length, end) : 0;
+        end += length != 0 ? Utf8ToWideReported(narrow, length, end) : 0;
     } else {
-        end = std::copy_n(line.wide, line.length, end);
+        end = std::copy_n(wide, length, end);
     }
     *end++ = kLineEnd[0];
     *end++ = kLineEnd[1];
-    return end;
-}
-
-void CLogWriter::WriteLine(std::int32_t level, const char16_t* text) {
-    const PendingLine line{level, nullptr, text, std::char_traits<char16_t>::length(text),
-                           platform::CurrentThreadId()};
-    WriteBuilt(PutLine(LineBuffer(kMaxPrefixUnits + line.length + 2), line));
-}
-
-char16_t* CLogWriter::LineBuffer(std::size_t units) {
-    if (units > m_lineCapacity) {
-        // Doubling beyond the first size.
-        const std::size_t capacity = std::max({units, 2 * m_lineCapacity, kInitialLineUnits});
-        m_line = std::make_unique<char16_t[]>(capacity);
-        m_lineCapacity = capacity;
-    }
-    return m_line.get();
-}
-
-void CLogWriter::WriteBuilt(const char16_t* end) {
-    const auto bytes = static_cast<std::uint32_t>((end - m_line.get()) * sizeof(char16_t));
-    m_file->Write(m_line.get(), bytes);
+    m_file->Write(m_line.get(), static_cast<std::uint32_t>((end - m_line.get()) * sizeof(char16_t)));
 }
 
 void CLogWriter::Rotate() {
@@ -292,8 +180,8 @@ bool CLogWriter::CreateFresh() {
     }
     static constexpr unsigned char kByteOrderMark[] = {0xFF, 0xFE};
     const bool marked = m_file->Write(kByteOrderMark, sizeof kByteOrderMark);
-    WriteLine(LOGLEVEL_OFF, u"Runtime Log continue");
-    WriteLine(LOGLEVEL_OFF, u"=========");
+    for (const std::u16string_view line : {u"Runtime Log continue", u"========="})
+        WriteLine(LOGLEVEL_OFF, nullptr, line.data(), line.size());
     return marked;
 }
 

@@ -56,33 +56,19 @@ public:
     const std::u16string& Path() const noexcept { return m_path; }
 
 private:
-    struct PendingLine;
-
-    // Writes a line of the calling thread under the lock. A caller that
-    // finds the lock taken hands its line to the thread holding it, which
-    // writes it with its own in one call, and returns once it is written.
+    // Takes the lock and writes the line when the level and the file allow.
     void Submit(std::int32_t level, const char* narrow, const char16_t* wide,
                 std::size_t length);
-    // Submit's path when the lock is taken.
-    void WaitForTurn(PendingLine& line);
-    // Under the lock: `own` (may be null) and, unless the hold is nested, the
-    // lines handed over, in one write call; then releases their callers.
-    void WriteLines(PendingLine* own);
-    // The lines handed over so far, oldest first.
-    PendingLine* TakePending() noexcept;
     // Under the lock: rotates when due and opens the file; true when a line
     // of `level` is to be written now.
     bool Ready(std::int32_t level);
     // Ends a line that a killed writer left without its line end.
     void EndTornLine();
-    // Prefix, text and line end of `line` at `at`; returns the end.
-    char16_t* PutLine(char16_t* at, const PendingLine& line);
-    // One line of the writer's own, written at once (inside a hold).
-    void WriteLine(std::int32_t level, const char16_t* text);
-    // The line buffer with room for `units` code units.
-    char16_t* LineBuffer(std::size_t units);
-    // Writes the lines built in LineBuffer() up to `end` in one call.
-    void WriteBuilt(const char16_t* end);
+    // Builds the line (prefix, text, line end) in m_line and writes it in one
+    // call; `narrow` (UTF-8) or `wide` holds its `length` code units. Also
+    // the writer's own lines, inside a hold.
+    void WriteLine(std::int32_t level, const char* narrow, const char16_t* wide,
+                   std::size_t length);
     void Rotate();
     bool CreateFresh();
 
@@ -95,9 +81,6 @@ private:
     // that a line of a size seen before allocates nothing.
     std::unique_ptr<char16_t[]> m_line;
     std::size_t m_lineCapacity = 0;
-    CLinePrefix m_prefix;
-    // Lines handed over by callers waiting for the lock, newest first.
-    std::atomic<PendingLine*> m_pending{nullptr};
 };
 
 }  // namespace vzv
