@@ -23,9 +23,6 @@ constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
 
 // Null when the OS object cannot be created.
 MutexHandle CreateMutexObject(bool initiallyOwned) noexcept;
-// A moment's pause inside a wait loop that spins, kind to the other threads
-// of the core.
-void SpinPause() noexcept;
 // Abandoned: the previous owner thread ended while holding the lock; the
 // caller owns it now, as after Acquired.
 WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noexcept;

@@ -1,4 +1,3 @@
-#include "platform/compiler.h"
 #include "platform/platform.h"
 
 #include <cerrno>
@@ -10,24 +9,7 @@ namespace vzv::platform {
 
 namespace {
 pthread_mutex_t* Native(MutexHandle mutex) noexcept { return static_cast<pthread_mutex_t*>(mutex); }
-
-// The writer holds its lock for about one write call. A waiter that tries
-// again for a few microseconds before sleeping usually gets it without a trip
-// into the kernel, and the owner then has no sleeper to wake: two threads
-// logging at once lose no throughput to futex calls.
-constexpr int kSpinTries = 256;
-
-int LockSpinningFirst(pthread_mutex_t* mutex) noexcept {
-    for (int i = 0; i < kSpinTries; ++i) {
-        const int rc = pthread_mutex_trylock(mutex);
-        if (rc != EBUSY) return rc;
-        SpinPause();
-    }
-    return pthread_mutex_lock(mutex);
-}
 }  // namespace
-
-void SpinPause() noexcept { VZV_CPU_PAUSE(); }
 
 MutexHandle CreateMutexObject(bool initiallyOwned) noexcept {
     // Recursive like a Windows mutex object; robust so that an owner thread
@@ -48,7 +30,7 @@ MutexHandle CreateMutexObject(bool initiallyOwned) noexcept {
 WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noexcept {
     int rc;
     if (timeoutMs == kInfinite) {
-        rc = LockSpinningFirst(Native(mutex));
+        rc = pthread_mutex_lock(Native(mutex));
     } else if (timeoutMs == 0) {
         rc = pthread_mutex_trylock(Native(mutex));
     } else {

@@ -9,8 +9,6 @@ MutexHandle CreateMutexObject(bool initiallyOwned) noexcept {
     return ::CreateMutexW(nullptr, initiallyOwned ? TRUE : FALSE, nullptr);
 }
 
-void SpinPause() noexcept { YieldProcessor(); }
-
 WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noexcept {
     switch (::WaitForSingleObject(mutex, timeoutMs)) {
         case WAIT_OBJECT_0: return WaitResult::Acquired;
