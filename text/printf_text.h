@@ -5,6 +5,7 @@
 #pragma once
 
 #include "text/printf_output.h"
+#include "text/utf8.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +14,6 @@
 namespace vzv::printf_walker {
 
 constexpr bool kWide16 = sizeof(wchar_t) == 2;
-constexpr char32_t kReplacement = 0xFFFD;
 
 // One character in units of the output width.
 template <class Out>
@@ -22,26 +22,9 @@ struct Units {
     int n = 0;
 };
 
-inline void Encode(char32_t cp, Units<char>& u) noexcept {
-    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = kReplacement;
-    const int n = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
-    static constexpr unsigned char kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
-    for (int i = n - 1; i > 0; --i, cp >>= 6) u.u[i] = static_cast<char>(0x80 | (cp & 0x3F));
-    u.u[0] = static_cast<char>(kLead[n] | cp);
-    u.n = n;
-}
-
-// Lone surrogates pass as they are: UTF-16 text may carry them.
-inline void Encode(char32_t cp, Units<char16_t>& u) noexcept {
-    if (cp > 0x10FFFF) cp = kReplacement;
-    u.n = cp < 0x10000 ? 1 : 2;
-    if (u.n == 1) {
-        u.u[0] = static_cast<char16_t>(cp);
-    } else {
-        u.u[0] = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-        u.u[1] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    }
-}
+// Lone surrogates pass into UTF-16 as they are: UTF-16 text may carry them.
+inline void Encode(char32_t cp, Units<char>& u) noexcept { u.n = EncodeUtf8(cp, u.u); }
+inline void Encode(char32_t cp, Units<char16_t>& u) noexcept { u.n = EncodeUtf16(cp, u.u); }
 
 inline char32_t DecodeUtf8(const char*& p) noexcept {
     const auto* s = reinterpret_cast<const unsigned char*>(p);
@@ -53,7 +36,8 @@ inline char32_t DecodeUtf8(const char*& p) noexcept {
     else if (lead >= 0xF0 && lead <= 0xF4) length = 4, cp = lead & 0x07, least = 0x10000;
     int i = 1;
     while (i < length && (s[i] & 0xC0) == 0x80) cp = (cp << 6) | (s[i++] & 0x3F);  // stops at the NUL
-    if (i < length || (length > 1 && (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))) {
+    if (i < length ||
+        (length > 1 && (cp < least || cp > 0x10FFFF || IsHighSurrogate(cp) || IsLowSurrogate(cp)))) {
         ++p;
         return lead;
     }
@@ -79,8 +63,8 @@ inline bool Next(const char*& p, Units<char16_t>& u) noexcept {
 inline bool Next(const wchar_t*& p, Units<char>& u) noexcept {
     if (*p == 0) return false;
     char32_t cp = static_cast<char32_t>(Code(*p++));
-    if (kWide16 && cp >= 0xD800 && cp <= 0xDBFF && Code(*p) >= 0xDC00 && Code(*p) <= 0xDFFF)
-        cp = 0x10000 + ((cp - 0xD800) << 10) + (Code(*p++) - 0xDC00);
+    if (kWide16 && IsHighSurrogate(cp) && IsLowSurrogate(Code(*p)))
+        cp = CombineSurrogates(cp, Code(*p++));
     Encode(cp, u);
     return true;
 }

@@ -1,63 +1,29 @@
 #include "text/utf8.h"
 
-
-#include <algorithm>
-#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
 namespace vzv {
 
-const std::uint8_t kTrailingBytesForUTF8[256] = {
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x00
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x10
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x20
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x30
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x40
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x50
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x60
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x70
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x80
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0x90
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0xA0
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0xB0
-    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,  // 0xC0
-    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,  // 0xD0
-    2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,  // 0xE0
-    3, 3, 3, 3, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5,  // 0xF0
-};
-
-// Lead-byte mark << 6t plus 0x80 << 6k for each trailing byte, in 32 bits.
-const std::uint32_t kOffsetsFromUTF8[6] = {0x00000000u, 0x00003080u, 0x000E2080u,
-                                           0x03C82080u, 0xFA082080u, 0x82082080u};
+namespace {
+// What the decoder's shift-and-add picks up from the marker bits of a
+// sequence with t trailing bytes; subtracted to leave the code point.
+constexpr std::uint32_t kOffsetsFromUTF8[6] = {0x00000000u, 0x00003080u, 0x000E2080u,
+                                               0x03C82080u, 0xFA082080u, 0x82082080u};
+}  // namespace
 
 bool isLegalUTF8(const unsigned char* source, int length) noexcept {
-    if (length < 1 || length > 4) {
-        return false;
-    }
+    if (length < 1 || length > 4) return false;
     const unsigned char lead = source[0];
     // Bytes from the third on are plain continuation bytes.
-    for (int i = 2; i < length; ++i) {
-        if (source[i] < 0x80 || source[i] > 0xBF) {
-            return false;
-        }
-    }
+    for (int i = 2; i < length; ++i)
+        if (source[i] < 0x80 || source[i] > 0xBF) return false;
     if (length >= 2) {
         // The second byte's range excludes overlong forms (E0, F0), encoded
         // surrogates (ED) and values above U+10FFFF (F4).
-        const unsigned char second = source[1];
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        switch (lead) {
-            case 0xE0: low = 0xA0; break;
-            case 0xED: high = 0x9F; break;
-            case 0xF0: low = 0x90; break;
-            case 0xF4: high = 0x8F; break;
-            default: break;
-        }
-        if (second < low || second > high) {
-            return false;
-        }
+        const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        if (source[1] < low || source[1] > high) return false;
     }
     // Stray continuation bytes, overlong two-byte leads and leads beyond
     // U+10FFFF. A lead whose own length differs from `length` is the caller's
@@ -72,43 +38,27 @@ ConversionResult ConvertUTF8toUTF16(const unsigned char** sourceStart,
     const unsigned char* source = *sourceStart;
     char16_t* target = *targetStart;
     while (source < sourceEnd) {
-        const std::ptrdiff_t trailing = kTrailingBytesForUTF8[*source];
+        const int trailing = kTrailingBytesForUTF8[*source];
         if (trailing >= sourceEnd - source) {
             result = sourceExhausted;
             break;
         }
-        if (!isLegalUTF8(source, static_cast<int>(trailing) + 1)) {
+        if (!isLegalUTF8(source, trailing + 1)) {
             result = sourceIllegal;
             break;
         }
-        const unsigned char* lead = source;
         // Accumulates the marker bits too; the offset table takes them out.
         std::uint32_t ch = 0;
-        for (std::ptrdiff_t i = 0; i < trailing; ++i) {
-            ch += *source++;
-            ch <<= 6;
-        }
-        ch += *source++;
+        for (int i = 0; i < trailing; ++i) ch = (ch + source[i]) << 6;
+        ch += source[trailing];
         ch -= kOffsetsFromUTF8[trailing];
-
-        if (target >= targetEnd) {
-            source = lead;
+        // Never half a surrogate pair.
+        if (targetEnd - target < (ch <= 0xFFFF ? 1 : 2)) {
             result = targetExhausted;
             break;
         }
-        if (ch <= 0xFFFF) {
-            *target++ = static_cast<char16_t>(ch);
-        } else {
-            // Never half a surrogate pair.
-            if (targetEnd - target < 2) {
-                source = lead;
-                result = targetExhausted;
-                break;
-            }
-            ch -= 0x10000;
-            *target++ = static_cast<char16_t>(0xD800 + (ch >> 10));
-            *target++ = static_cast<char16_t>(0xDC00 + (ch & 0x3FF));
-        }
+        target += EncodeUtf16(ch, target);
+        source += trailing + 1;
     }
     *sourceStart = source;
     *targetStart = target;
@@ -119,21 +69,23 @@ namespace {
 
 std::u16string Convert(const char* text, std::size_t length, bool* failed) {
     // k bytes never give more than k units, so the buffer is sized once and
-    // also serves as the result: a zero at the end stops it for the search
-    // below, and no second copy is made.
-    std::u16string buffer(length + 1, u'\0');
+    // also serves as the result.
+    std::u16string buffer(length, u'\0');
     const auto* source = reinterpret_cast<const unsigned char*>(text);
     char16_t* target = buffer.data();
-    const ConversionResult result = ConvertUTF8toUTF16(&source, source + length, &target, target + length);
-    if (failed != nullptr) {
-        *failed = result != conversionOK;
-    }
-    if (result != conversionOK) {
-        return std::u16string();
-    }
-    *target = u'\0';
-    buffer.resize(buffer.find(u'\0'));
+    const bool ok = ConvertUTF8toUTF16(&source, source + length, &target, target + length) ==
+                    conversionOK;
+    if (failed != nullptr) *failed = !ok;
+    if (!ok) return std::u16string();
+    buffer.resize(std::char_traits<char16_t>::length(buffer.c_str()));
     return buffer;
+}
+
+void ReportBadUtf8(const char* text) {
+    // The input is untrusted: it is copied as bytes, never used as a format.
+    const std::string report = std::string("bad utf8 string: '") + text + "'\r\n";
+    std::fwrite(report.data(), 1, report.size(), stdout);
+    std::fflush(stdout);
 }
 
 }  // namespace
@@ -146,19 +98,6 @@ std::u16string Utf8ToWide(const char* text, bool* failed) {
     return Convert(text, text != nullptr ? std::strlen(text) : 0, failed);
 }
 
-namespace {
-
-void ReportBadUtf8(const char* text) {
-    // The input is untrusted: it is copied as bytes, never used as a format.
-    std::string report = "bad utf8 string: '";
-    report += text;
-    report += "'\r\n";
-    std::fwrite(report.data(), 1, report.size(), stdout);
-    std::fflush(stdout);
-}
-
-}  // namespace
-
 std::u16string Utf8ToWideReported(const char* text) {
     bool failed = false;
     std::u16string wide = Utf8ToWide(text, &failed);
@@ -170,19 +109,7 @@ std::size_t Utf8ToWideReported(const char* text, std::size_t length, char16_t* o
     const auto* source = reinterpret_cast<const unsigned char*>(text);
     const unsigned char* const end = source + length;
     char16_t* target = out;
-    // ASCII, most log text, needs no checks: sixteen bytes at a time while
-    // none has its top bit set.
-    constexpr std::uint64_t kTopBits = 0x8080808080808080u;
-    while (end - source >= 16) {
-        // Copies of their own, which the compiler knows target cannot alias.
-        unsigned char chunk[16];
-        std::uint64_t words[2];
-        std::memcpy(chunk, source, sizeof chunk);
-        std::memcpy(words, chunk, sizeof words);
-        if (((words[0] | words[1]) & kTopBits) != 0) break;
-        target = std::copy(chunk, chunk + 16, target);
-        source += 16;
-    }
+    // ASCII, most log text, needs no checks.
     while (source < end && *source < 0x80) *target++ = *source++;
     if (source < end && ConvertUTF8toUTF16(&source, end, &target, out + length) != conversionOK) {
         ReportBadUtf8(text);
@@ -199,33 +126,13 @@ char32_t NextCodePoint(std::u16string_view text, std::size_t& at) noexcept {
 }
 
 void AppendUtf16(std::u16string& out, char32_t c) {
-    if (c > 0x10FFFF) c = kReplacementCharacter;
-    if (c < 0x10000) {
-        out += static_cast<char16_t>(c);
-    } else {
-        c -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (c >> 10));
-        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    }
+    char16_t units[2];
+    out.append(units, static_cast<std::size_t>(EncodeUtf16(c, units)));
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
-    if (c > 0x10FFFF || IsHighSurrogate(c) || IsLowSurrogate(c)) c = kReplacementCharacter;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    char bytes[4];
+    out.append(bytes, static_cast<std::size_t>(EncodeUtf8(c, bytes)));
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {

@@ -5,6 +5,7 @@
 // public wchar_t boundary and the tools, where text is taken as it comes.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,10 +22,12 @@ enum ConversionResult {
 
 // Trailing bytes that follow each lead byte (0 to 5); counts above 3 never
 // pass isLegalUTF8 but still say how far a truncated sequence would reach.
-extern const std::uint8_t kTrailingBytesForUTF8[256];
-// What the decoder's shift-and-add picks up from the marker bits of a
-// sequence with t trailing bytes; subtracted to leave the code point.
-extern const std::uint32_t kOffsetsFromUTF8[6];
+inline constexpr auto kTrailingBytesForUTF8 = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (int lead = 0xC0; lead < 256; ++lead)
+        table[lead] = lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : lead < 0xF8 ? 3 : lead < 0xFC ? 4 : 5;
+    return table;
+}();
 
 // True when the `length` bytes at `source` form one well-formed UTF-8
 // sequence (length 1 to 4; anything else is illegal).
@@ -64,9 +67,29 @@ constexpr char32_t CombineSurrogates(char32_t high, char32_t low) noexcept {
 // The code point at text[at], a surrogate pair taken whole; `at` moves past
 // it. An unpaired surrogate comes back as it is.
 char32_t NextCodePoint(std::u16string_view text, std::size_t& at) noexcept;
-// One unit, or a surrogate pair above U+FFFF; above U+10FFFF, U+FFFD.
+// One unit, or a surrogate pair above U+FFFF, at `out`; above U+10FFFF,
+// U+FFFD. Returns the units written (1 or 2).
+inline int EncodeUtf16(char32_t c, char16_t* out) noexcept {
+    if (c > 0x10FFFF) c = kReplacementCharacter;
+    if (c < 0x10000) {
+        out[0] = static_cast<char16_t>(c);
+        return 1;
+    }
+    out[0] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+    out[1] = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    return 2;
+}
+// 1 to 4 bytes at `out`; a surrogate or a value above U+10FFFF becomes
+// U+FFFD. Returns the bytes written.
+inline int EncodeUtf8(char32_t c, char* out) noexcept {
+    if (c > 0x10FFFF || IsHighSurrogate(c) || IsLowSurrogate(c)) c = kReplacementCharacter;
+    const int n = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    for (int i = n - 1; i > 0; --i, c >>= 6) out[i] = static_cast<char>(0x80 | (c & 0x3F));
+    static constexpr unsigned char kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    out[0] = static_cast<char>(kLead[n] | c);
+    return n;
+}
 void AppendUtf16(std::u16string& out, char32_t c);
-// A surrogate or a value above U+10FFFF becomes U+FFFD.
 void AppendUtf8(std::string& out, char32_t c);
 
 // Unpaired surrogates become U+FFFD.
