@@ -48,11 +48,12 @@ LogCppCallAccess::LogCppCall* LogCppCallAccess::Construct(void* memory) noexcept
     return ::new (memory) LogCppCall();
 }
 
-void LogCppCallAccess::StartNarrow(LogCppCall& call, const char* format, std::va_list args) {
+void LogCppCallAccess::StartIfTracing(LogCppCall& call, const char* format, std::va_list args) {
     if (Tracing()) Start(call, format, args);
 }
 
-void LogCppCallAccess::StartWide(LogCppCall& call, const wchar_t* format, std::va_list args) {
+void LogCppCallAccess::StartIfTracing(LogCppCall& call, const wchar_t* format,
+                                      std::va_list args) {
     if (Tracing()) Start(call, format, args);
 }
 

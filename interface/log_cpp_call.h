@@ -16,8 +16,8 @@ struct LogCppCallAccess {
     static LogCppCall* Construct(void* memory) noexcept;
     // Logs the start line and arms `call` when the level is Information or
     // more detailed.
-    static void StartNarrow(LogCppCall& call, const char* format, std::va_list args);
-    static void StartWide(LogCppCall& call, const wchar_t* format, std::va_list args);
+    static void StartIfTracing(LogCppCall& call, const char* format, std::va_list args);
+    static void StartIfTracing(LogCppCall& call, const wchar_t* format, std::va_list args);
     // The same once the level has been checked.
     static void Start(LogCppCall& call, const char* format, std::va_list args);
     static void Start(LogCppCall& call, const wchar_t* format, std::va_list args);

@@ -8,20 +8,8 @@
 
 #include <cstdarg>
 
-namespace {
-
 using vzv::LogCppCallAccess;
 using LogCppCall = Brivant::Service::VuzavovEro::LogCppCall;
-
-void Start(LogCppCall& call, const char* format, std::va_list args) {
-    LogCppCallAccess::StartNarrow(call, format, args);
-}
-
-void Start(LogCppCall& call, const wchar_t* format, std::va_list args) {
-    LogCppCallAccess::StartWide(call, format, args);
-}
-
-}  // namespace
 
 // Only std::bad_alloc can leave Start; as from a constructor, the object is
 // destroyed before it propagates.
@@ -31,7 +19,7 @@ void Start(LogCppCall& call, const wchar_t* format, std::va_list args) {
         std::va_list args;                                                  \
         va_start(args, format);                                             \
         try {                                                               \
-            Start(*self, format, args);                                     \
+            LogCppCallAccess::StartIfTracing(*self, format, args);          \
         } catch (...) {                                                     \
             va_end(args);                                                   \
             self->~LogCppCall();                                            \
