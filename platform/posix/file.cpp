@@ -46,20 +46,20 @@ int OpenPlainFile(const char* native, int flags) noexcept {
     return fd;
 }
 
+int OpenPlainFile(const char16_t* path, int flags) noexcept {
+    int fd = -1;
+    errno = ENOMEM;  // stays when the path cannot be converted
+    WithNative(path, [&](const char* native) { return (fd = OpenPlainFile(native, flags)) >= 0; });
+    return fd;
+}
+
 FileHandle OpenFile(const char16_t* path, std::uint32_t access, std::uint32_t share,
                     std::uint32_t disposition, std::uint32_t /*attributes*/) noexcept {
     int flags = (access & kGenericWrite) ? O_WRONLY : O_RDONLY;
     // No O_TRUNC here: a file that another writer holds, or that is not a
     // plain file, must not be emptied before it has been refused.
     if (disposition == kCreateAlways) flags |= O_CREAT;
-    std::string native;
-    try {
-        native = ToNativePath(path);
-    } catch (...) {
-        errno = ENOMEM;
-        return kInvalidFile;
-    }
-    const int fd = OpenPlainFile(native.c_str(), flags);
+    const int fd = OpenPlainFile(path, flags);
     if (fd < 0) return kInvalidFile;
     // Read-only sharing: one writer at a time, in this process or another.
     if ((share & 0x2u) == 0 && (access & kGenericWrite) && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {

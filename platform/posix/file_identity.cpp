@@ -7,23 +7,18 @@
 namespace vzv::platform {
 
 bool GetFileIdentity(const char16_t* path, FileIdentity& identity) noexcept {
-    try {
-        struct stat st {};
-        if (::stat(ToNativePath(path).c_str(), &st) != 0) return false;
-        identity.volume = static_cast<std::uint64_t>(st.st_dev);
-        identity.index = static_cast<std::uint64_t>(st.st_ino);
-        return true;
-    } catch (...) {
+    struct stat st {};
+    if (!WithNative(path, [&](const char* native) { return ::stat(native, &st) == 0; }))
         return false;
-    }
+    identity.volume = static_cast<std::uint64_t>(st.st_dev);
+    identity.index = static_cast<std::uint64_t>(st.st_ino);
+    return true;
 }
 
 bool MoveReplacing(const char16_t* from, const char16_t* to) noexcept {
-    try {
-        return ::rename(ToNativePath(from).c_str(), ToNativePath(to).c_str()) == 0;
-    } catch (...) {
-        return false;
-    }
+    return WithNative(from, [to](const char* source) {
+        return WithNative(to, [source](const char* target) { return ::rename(source, target) == 0; });
+    });
 }
 
 }  // namespace vzv::platform

@@ -15,16 +15,6 @@ namespace vzv::platform {
 
 namespace {
 
-// Runs `call` on the native form of `path`; false when memory runs out.
-template <typename Call>
-bool WithNative(const char16_t* path, Call call) noexcept {
-    try {
-        return call(ToNativePath(path).c_str());
-    } catch (...) {
-        return false;
-    }
-}
-
 class UniqueFd {
 public:
     explicit UniqueFd(int fd) noexcept : m_fd(fd) {}
@@ -42,12 +32,6 @@ public:
 private:
     int m_fd;
 };
-
-int OpenNative(const char16_t* path, int flags) noexcept {
-    int fd = -1;
-    WithNative(path, [&](const char* p) { return (fd = OpenPlainFile(p, flags)) >= 0; });
-    return fd;
-}
 
 // The folder of a path, opened (links above the file are followed), and the
 // last component, which the *at calls then take as it is.
@@ -126,15 +110,15 @@ bool IsSameFile(const char16_t* a, const char16_t* b) noexcept {
 }
 
 bool CreateEmptyFile(const char16_t* path) noexcept {
-    return UniqueFd(OpenNative(path, O_WRONLY | O_CREAT)).get() >= 0;
+    return UniqueFd(OpenPlainFile(path, O_WRONLY | O_CREAT)).get() >= 0;
 }
 
 bool CopyFileContents(const char16_t* from, const char16_t* to) noexcept {
     // The source is opened first so that an unreadable source leaves the
     // target untouched.
-    const UniqueFd source(OpenNative(from, O_RDONLY));
+    const UniqueFd source(OpenPlainFile(from, O_RDONLY));
     if (source.get() < 0) return false;
-    const UniqueFd target(OpenNative(to, O_WRONLY | O_CREAT));
+    const UniqueFd target(OpenPlainFile(to, O_WRONLY | O_CREAT));
     if (target.get() < 0 || ::ftruncate(target.get(), 0) != 0) return false;
     char buffer[64 * 1024];
     for (;;) {
@@ -151,7 +135,7 @@ bool CopyFileContents(const char16_t* from, const char16_t* to) noexcept {
 }
 
 bool ReadFileTail(const char16_t* path, void* out, std::size_t size) noexcept {
-    const UniqueFd file(OpenNative(path, O_RDONLY));
+    const UniqueFd file(OpenPlainFile(path, O_RDONLY));
     struct stat status {};
     if (file.get() < 0 || ::fstat(file.get(), &status) != 0) return false;
     const auto length = static_cast<off_t>(size);

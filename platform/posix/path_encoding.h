@@ -9,4 +9,14 @@ namespace vzv::platform {
 // an unpaired surrogate becomes U+FFFD.
 std::string ToNativePath(const char16_t* path);
 
+// Runs `call` on the native form of `path`; false when memory runs out.
+template <typename Call>
+bool WithNative(const char16_t* path, Call call) noexcept {
+    try {
+        return call(ToNativePath(path).c_str());
+    } catch (...) {
+        return false;
+    }
+}
+
 }  // namespace vzv::platform

@@ -16,5 +16,7 @@ inline bool IsPlainStatus(const struct stat& status) noexcept {
 // 0644), then fstat on the descriptor: anything but a plain file is closed
 // again. -1 with errno set on failure or refusal.
 int OpenPlainFile(const char* native, int flags) noexcept;
+// The same for a UTF-16 path; -1 also when memory runs out.
+int OpenPlainFile(const char16_t* path, int flags) noexcept;
 
 }  // namespace vzv::platform
