@@ -11,14 +11,18 @@ namespace {
 constexpr std::u16string_view kSeparators = u"\\/";
 constexpr std::size_t kExtensionLength = 4;  // ".log"
 
+// True when something of that name exists (a file counts) or the directory
+// was created.
+bool MakeDirectoryIfMissing(const char16_t* path) noexcept {
+    return platform::PathExists(path) || platform::MakeDirectory(path);
+}
+
 }  // namespace
 
 std::u16string GetFileBaseName(std::u16string_view path) {
-    const auto separator = path.find_last_of(kSeparators);
-    std::u16string_view component =
-        separator == std::u16string_view::npos ? path : path.substr(separator + 1);
-    if (component.size() >= kExtensionLength) component.remove_suffix(kExtensionLength);
-    return std::u16string(component);
+    std::u16string component = GetLastPathComponent(path);
+    if (component.size() >= kExtensionLength) component.resize(component.size() - kExtensionLength);
+    return component;
 }
 
 bool EnsurePathDirectories(const char16_t* path) {
@@ -57,16 +61,7 @@ bool EnsurePathDirectories(const char16_t* path) {
     }
 
     if (namesFile) return true;
-    return MakeDirectoryIfMissing(path) && IsExistingDirectory(copy.c_str());
-}
-
-bool MakeDirectoryIfMissing(const char16_t* path) noexcept {
-    if (path == nullptr) return false;
-    return platform::PathExists(path) || platform::MakeDirectory(path);
-}
-
-bool IsExistingDirectory(const char16_t* path) noexcept {
-    return path != nullptr && platform::IsDirectory(path);
+    return MakeDirectoryIfMissing(path) && platform::IsDirectory(copy.c_str());
 }
 
 bool SplitFileName(std::u16string_view path, std::u16string& name, std::u16string& extension) {
@@ -86,19 +81,8 @@ bool SplitFileName(std::u16string_view path, std::u16string& name, std::u16strin
 }
 
 std::u16string GetLastPathComponent(std::u16string_view path) {
-    return SplitAtAnyOf(path, kSeparators).back();
-}
-
-std::vector<std::u16string> SplitAtAnyOf(std::u16string_view text, std::u16string_view delimiters) {
-    std::vector<std::u16string> tokens;
-    std::size_t begin = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (delimiters.find(text[i]) == std::u16string_view::npos) continue;
-        tokens.emplace_back(text.substr(begin, i - begin));
-        begin = i + 1;
-    }
-    tokens.emplace_back(text.substr(begin));
-    return tokens;
+    const auto separator = path.find_last_of(kSeparators);
+    return std::u16string(separator == std::u16string_view::npos ? path : path.substr(separator + 1));
 }
 
 }  // namespace vzv

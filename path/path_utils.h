@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace vzv {
 
@@ -30,11 +29,6 @@ std::u16string GetFileBaseName(std::u16string_view path);
 // null path and a name or extension longer than kMaxNamePartLength give false.
 bool EnsurePathDirectories(const char16_t* path);
 
-// True when something of that name exists (a file counts) or the directory
-// was created.
-bool MakeDirectoryIfMissing(const char16_t* path) noexcept;
-bool IsExistingDirectory(const char16_t* path) noexcept;
-
 // Splits the last component at its last dot: "a.b.log" gives "a.b" and
 // ".log"; without a dot the extension is empty. False, with both cleared,
 // when either part is longer than kMaxNamePartLength.
@@ -43,10 +37,6 @@ bool SplitFileName(std::u16string_view path, std::u16string& name, std::u16strin
 // The text after the last separator; empty when the path is empty or ends
 // with a separator.
 std::u16string GetLastPathComponent(std::u16string_view path);
-
-// Splits at every character found in `delimiters`, keeping empty tokens: n
-// delimiters give n + 1 tokens, an empty text one empty token.
-std::vector<std::u16string> SplitAtAnyOf(std::u16string_view text, std::u16string_view delimiters);
 
 // A drive letter ("C:"), or a leading separator (root-relative and network
 // paths).
