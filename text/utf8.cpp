@@ -1,5 +1,6 @@
 #include "text/utf8.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -108,9 +109,11 @@ std::u16string Utf8ToWideReported(const char* text) {
 std::size_t Utf8ToWideReported(const char* text, std::size_t length, char16_t* out) {
     const auto* source = reinterpret_cast<const unsigned char*>(text);
     const unsigned char* const end = source + length;
-    char16_t* target = out;
     // ASCII, most log text, needs no checks.
-    while (source < end && *source < 0x80) *target++ = *source++;
+    const unsigned char* const ascii =
+        std::find_if(source, end, [](unsigned char c) { return c >= 0x80; });
+    char16_t* target = std::copy(source, ascii, out);
+    source = ascii;
     if (source < end && ConvertUTF8toUTF16(&source, end, &target, out + length) != conversionOK) {
         ReportBadUtf8(text);
         return 0;
