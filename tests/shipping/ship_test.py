@@ -15,12 +15,12 @@ import json
 import os
 import re
 import shutil
-import signal
 import socket
 import subprocess
 import sys
 import time
 from collections import Counter
+from datetime import datetime
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
@@ -46,11 +46,7 @@ def wait_until(what, check, seconds=60):
 
 
 def iso_with_offset(y, mo, d, h, mi, s, ms):
-    local = time.mktime((2000 + y, mo, d, h, mi, s, 0, 0, -1))
-    off = time.localtime(local).tm_gmtoff // 60
-    sign = "-" if off < 0 else "+"
-    return (f"{2000 + y:04d}-{mo:02d}-{d:02d}T{h:02d}:{mi:02d}:{s:02d}.{ms:03d}"
-            f"{sign}{abs(off) // 60:02d}:{abs(off) % 60:02d}")
+    return datetime(2000 + y, mo, d, h, mi, s, ms * 1000).astimezone().isoformat(timespec="milliseconds")
 
 
 # The records of every log file, parsed here independently of the reader:
@@ -99,7 +95,7 @@ class Daemon:
 
     def stop(self):
         if self.proc.poll() is None:
-            self.proc.send_signal(signal.SIGTERM)
+            self.proc.terminate()
             try:
                 self.proc.wait(timeout=20)
             except subprocess.TimeoutExpired:
