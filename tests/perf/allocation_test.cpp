@@ -3,14 +3,19 @@
 // tests/CMakeLists.txt), so on Windows too every allocation of the library
 // goes through them.
 #include "VuzavovEro.h"
+#include "engine/log_engine.h"
+#include "engine/log_writer.h"
 #include "perf/counting_allocator.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <string>
+#include <thread>
 
 namespace vzv::test {
 namespace {
@@ -57,6 +62,29 @@ TEST_F(AllocationTest, DroppedCallsNeitherAllocateNorFormat) {
         EXPECT_EQ(LogSize(), size);
         EXPECT_EQ(Log::GetLogLevel(), level);
     }
+}
+
+TEST_F(AllocationTest, DroppedCallsTakeNoLock) {
+    Log::SetLogLevel(Log::LOGLEVEL_ERROR);
+    Log::Error("the writer is set up");
+    CLogSyncObject& lock = CLogEngine::GetInstance().Writer()->SyncObject();
+    std::promise<void> held, release;
+    std::thread holder([&] {
+        lock.Lock();
+        held.set_value();
+        release.get_future().wait();
+        lock.Unlock();
+    });
+    held.get_future().wait();
+    auto dropped = std::async(std::launch::async, [] {
+        Log::Debug("debug %d", 1);
+        Log::Verbose(L"verbose %d", 2);
+        Log::LogCppCall scope("scope %d", 3);
+    });
+    EXPECT_EQ(dropped.wait_for(std::chrono::seconds(5)), std::future_status::ready)
+        << "a dropped call waited for the lock";
+    release.set_value();
+    holder.join();
 }
 
 TEST_F(AllocationTest, LinesAllocateNothingAfterTheFirst) {

@@ -4,6 +4,29 @@
 namespace vzv::test {
 namespace {
 
+TEST_F(ReaderTest, FileCutShortByACrash) {
+    auto writer = Writer("app.log");
+    writer->WriteNarrow(2, "first");
+    writer->Write(2, u"lone \xDC00 half");
+    writer->WriteNarrow(2, "second");
+    writer.reset();
+    std::string bytes = ReadBytes(File("app.log"));
+    // The end cut inside the last line's third character, and unwritten
+    // space after the first line.
+    bytes.resize(bytes.size() - 2 * std::string("ond\r\n").size() - 1);
+    const std::string firstEnd("t\0\r\0\n\0", 6);
+    bytes.insert(bytes.find(firstEnd) + firstEnd.size(), std::string(64, '\0'));
+    WriteBytes(File("app.log"), bytes);
+
+    const ReaderRun run = Run({"--json", "@app.log"});
+    EXPECT_EQ(run.status, 0);
+    const Lines texts = JsonTexts(run.out);
+    ASSERT_FALSE(texts.empty()) << run.err;
+    EXPECT_EQ(Lines(texts.begin() + 1, texts.end()), (Lines{"first", "lone \xEF\xBF\xBD half", "se"}));
+    for (const char* says : {"odd number of bytes", "1 invalid UTF-16", "32 NUL", "no line end"})
+        EXPECT_NE(run.err.find(says), std::string::npos) << says << " in " << run.err;
+}
+
 TEST_F(ReaderTest, WhatIsNotALogIsRefusedClearly) {
     WriteBytes(File("empty.log"), "");
     std::string binary;
