@@ -50,7 +50,7 @@ TEST(PathUtils, EnsureDirectoriesTable) {
         std::vector<const char*> made, absent;
     } cases[] = {
         {u"\\New\\Deeper\\app.log", true, {"New/Deeper"}, {"New/Deeper/app.log"}},
-        {u"//New//Deeper//", true, {"New/Deeper"}, {}},
+        {u"//New//Deeper/", true, {"New/Deeper"}, {}},
         {u"\\\\New\\\\app.log", true, {"New"}, {"New/app.log"}},
         {u"/New\\D\u00E9\U0001F600/noext", true, {"New/D\xC3\xA9\xF0\x9F\x98\x80"}, {"New/D\xC3\xA9\xF0\x9F\x98\x80/noext"}},
         {u"\\New\\.hidden", true, {"New"}, {"New/.hidden"}},

@@ -18,7 +18,6 @@
 #include <list>
 #include <random>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 namespace vzv {
@@ -63,19 +62,20 @@ struct Counted {
 // converted arguments alive for the call.
 template <bool kWide>
 struct Caller {
-    using Fn = std::conditional_t<kWide, WideFn, NarrowFn>;
-    explicit Caller(Fn f) noexcept : fn(f) {}
-    Fn fn;
+    explicit Caller(NarrowFn f) noexcept : narrow(f) {}
+    explicit Caller(WideFn f) noexcept : wide(f) {}
+    NarrowFn narrow = nullptr;
+    WideFn wide = nullptr;
     mutable std::string format;
-    mutable std::list<std::wstring> wide;
+    mutable std::list<std::wstring> wideTexts;
     mutable std::list<Counted> counted;
     template <class... A>
     std::string operator()(const char* f, A... a) const {
         format = f;
-        if constexpr (kWide) return Call(fn, 512, Widen(f).c_str(), Adapt(a)...);
-        else return Call(fn, 512, f, Adapt(a)...);
+        if constexpr (kWide) return Call(wide, 512, Widen(f).c_str(), Adapt(a)...);
+        else return Call(narrow, 512, f, Adapt(a)...);
     }
-    const wchar_t* W(const char* text) const { return text ? wide.emplace_back(Widen(text)).c_str() : nullptr; }
+    const wchar_t* W(const char* text) const { return text ? wideTexts.emplace_back(Widen(text)).c_str() : nullptr; }
     auto Adapt(Own s) const { if constexpr (kWide) return W(s.text); else return s.text; }
     auto Adapt(Other s) const { if constexpr (kWide) return s.text; else return W(s.text); }
     const char* Adapt(NStr s) const { return s.text; }
@@ -260,7 +260,6 @@ TEST(PrintfFormat, KeepsErrnoAndFailsSoftly) {
 }
 
 #ifndef _WIN32
-
 // %e %f %g are exact: the C library's digits (which round halfway cases to
 // even too) for doubles of every size and decimal-looking ones with ties.
 TEST(PrintfFormat, FloatDigitsAreExact) {
@@ -287,8 +286,8 @@ TEST(PrintfFormat, CrossWidthUtf8) {
               "\xC3\xA9\xF0\x9F\x98\x80|\xF0\x9F\x98\x80|  \xF0\x9F\x98\x80|");
     EXPECT_EQ(Call(&FormatNarrow, 64, "%s|%.1s|%c|%Lf %.1Le %La", "\xC3\xA9\xFF", "\xC3\xA9", 0x141, 1.5L, 2.25L, 1.0L),
               "\xC3\xA9\xFF|\xC3|A|1.500000 2.2e+00 0x1.0000000000000p+0");
-#endif
 }
+#endif
 
 }  // namespace
 }  // namespace vzv
