@@ -52,10 +52,7 @@ struct NStr { const char* text; };
 struct WStr { const char* text; };
 struct OwnCounted { const char* text; };
 
-struct Counted {
-    unsigned short length, maximumLength;
-    const void* buffer;
-};
+struct Counted { unsigned short length, maximumLength; const void* buffer; };
 
 // Runs a row as a narrow call (own = char) or as a wide one (own = wchar_t),
 // keeping the format for the rows whose text is the format itself, and the

@@ -115,13 +115,10 @@ TEST(Utf8, ResultCodesAndStopPositions) {
         long room;
         Outcome outcome;
     } cases[] = {
-        {"", 0, {conversionOK, 0, 0}},
-        {"\xC3", 4, {sourceExhausted, 0, 0}},
-        {"A\xE2\x82", 4, {sourceExhausted, 1, 1}},
+        {"", 0, {conversionOK, 0, 0}}, {"\xC3", 4, {sourceExhausted, 0, 0}}, {"A\xE2\x82", 4, {sourceExhausted, 1, 1}},
         {"\xFC\x84\x80\x80\x80", 8, {sourceExhausted, 0, 0}},  // a six-byte lead
         {"\xF8\x88\x80\x80\x80", 8, {sourceIllegal, 0, 0}},    // five-byte form
-        {"A\xC0\xAF", 4, {sourceIllegal, 1, 1}},
-        {"\xE2\x82\xAC", 0, {targetExhausted, 0, 0}},
+        {"A\xC0\xAF", 4, {sourceIllegal, 1, 1}}, {"\xE2\x82\xAC", 0, {targetExhausted, 0, 0}},
         {"A\xF0\x9F\x98\x80", 2, {targetExhausted, 1, 1}},  // never half a pair
         {"A\xF0\x9F\x98\x80", 3, {conversionOK, 5, 3}},
     };
