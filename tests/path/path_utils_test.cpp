@@ -22,6 +22,7 @@ TEST(PathUtils, PureFunctionsTable) {
         {u"C:\\a\\.\\b.log", u"C:\\a\\b.log", u"b", true},
         {u"C:\\work\\.", u"C:\\work\\", u".", true},
         {u"C:\\a\\b\\..\\..\\c", u"C:\\c", u"c", true},
+        {u"C:\\..\\a\\b\\..\\", u"C:\\..\\a\\", u"", true},  // a ".." with nothing before it stays
         {u"/a//b/./c/../d.txt", u"/a/b/d.txt", u"d", true},  // slashes separate too, and stay
         {u"C:/a\\b/..", u"C:/a", u"..", true},
         {u"C:", u"C:", u"C:", true},

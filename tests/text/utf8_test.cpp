@@ -142,7 +142,7 @@ TEST(Utf8, IllFormedTextFailsWhollyAndIsReported) {
             const std::string text = ascii.substr(0, run) + bad + ascii.substr(run);
             bool failed = false;
             const std::u16string expected = Utf8ToWide(text, &failed);
-            EXPECT_EQ(expected.empty(), failed);
+            EXPECT_TRUE(failed == (bad != "\xC3\xA9!" && bad != "\xF0\x9F\x98\x80") && expected.empty() == failed);
             std::u16string out(text.size() + 1, u'#');
             testing::internal::CaptureStdout();
             const std::size_t n = Utf8ToWideReported(text.c_str(), text.size(), out.data());
