@@ -18,20 +18,18 @@ namespace {
 alignas(16) const wchar_t kText[8] = {L'w', L'\u00e9', 0, 0, 0, 0, 0, 0};
 const wchar_t* const t = kText;
 
-std::size_t Narrow(char* out, std::size_t count, const char* format, ...) {
+// Walks into count units of a larger buffer: the text must end within them
+// and nothing beyond them may change.
+template <class Ch, class Fmt>
+std::basic_string<Ch> Walk(std::size_t (*walk)(Ch*, std::size_t, const Fmt*, va_list) noexcept, std::size_t count,
+                           const Fmt* format, ...) {
+    std::vector<Ch> out(count + 1, Ch(0x7F));
     va_list args;
     va_start(args, format);
-    const std::size_t n = vzv::printf_walker::WalkNarrow(out, count, format, args);
+    const std::size_t n = walk(out.data(), count, format, args);
     va_end(args);
-    return n;
-}
-
-std::size_t Wide(char16_t* out, std::size_t count, const wchar_t* format, ...) {
-    va_list args;
-    va_start(args, format);
-    const std::size_t n = vzv::printf_walker::WalkWide(out, count, format, args);
-    va_end(args);
-    return n;
+    if (n >= count || out[n] != 0 || out[count] != Ch(0x7F)) std::abort();
+    return std::basic_string<Ch>(out.data(), n);
 }
 
 #define VZV_ARGS                                                                          \
@@ -46,17 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (std::count(data + 1, data + size, '%') > 8) return 0;
     const std::size_t count = data[0] % 80 + 1;
     const std::string format(reinterpret_cast<const char*>(data + 1), size - 1);
-    std::vector<char> narrow(count + 1, '\x7F');
-    const std::size_t n = Narrow(narrow.data(), count, format.c_str(), VZV_ARGS);
-    if (n >= count || narrow[n] != '\0' || narrow[count] != '\x7F') std::abort();
-    if (!vzv::printf_walker::IsValidFormat(format.c_str()) && std::string(narrow.data(), n) != format.substr(0, n))
-        std::abort();
-
+    const std::string narrow = Walk(&vzv::printf_walker::WalkNarrow, count, format.c_str(), VZV_ARGS);
+    if (!vzv::printf_walker::IsValidFormat(format.c_str()) && narrow != format.substr(0, narrow.size())) std::abort();
     const std::u16string units = vzv::fuzz::Utf16(data + 1, size - 1);
-    std::wstring wideFormat(units.begin(), units.end());
-    std::vector<char16_t> wide(count + 1, u'\x7F');
-    const std::size_t w = Wide(wide.data(), count, wideFormat.c_str(), VZV_ARGS);
-    if (w >= count || wide[w] != u'\0' || wide[count] != u'\x7F') std::abort();
+    const std::wstring wideFormat(units.begin(), units.end());
+    Walk(&vzv::printf_walker::WalkWide, count, wideFormat.c_str(), VZV_ARGS);
     vzv::printf_walker::IsValidFormat(wideFormat.c_str());
     return 0;
 }

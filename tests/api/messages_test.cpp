@@ -19,14 +19,11 @@ TEST_F(MessagesTest, WhatEachCallLogs) {
     const std::string a(20000, 'a');
     const std::wstring w(20000, L'w');
     const std::pair<std::function<void()>, std::string> rows[] = {
-        // Texts cut to their buffers, widths beyond them too.
+        // Texts cut to each call's buffer.
         {[&] { Log::Error("%s", a.c_str()); }, "1:" + a.substr(0, 2047)},
         {[&] { Log::Information(L"%s", w.c_str()); }, "2:" + std::string(2047, 'w')},
         {[&] { Log::Debug("%s", a.c_str()); }, "3:" + a.substr(0, 16383)},
         {[&] { Log::Debug(L"%s", w.c_str()); }, "3:" + std::string(16383, 'w')},
-        {[] { Log::Information("%999999999d", 5); }, "2:" + std::string(2047, ' ')},
-        {[] { Log::Information("%*d", 1 << 30, 5); }, "2:" + std::string(2047, ' ')},
-        {[] { Log::Debug("%.999999999f", 1.5); }, "3:1.5" + std::string(16380, '0')},
         // Each call's own width for %s and %c, the other for %S and %C.
         {[] { Log::Information(L"%s", L"wide"); }, "2:wide"},
         {[] { Log::Information("%S", L"wide"); }, "2:wide"},
@@ -37,7 +34,6 @@ TEST_F(MessagesTest, WhatEachCallLogs) {
         // Bad input: invalid conversions stay as text, null texts print
         // "(null)", a null format logs nothing, ill-formed UTF-8 an empty line.
         {[] { Log::Error("%k and a lone %"); }, "1:%k and a lone %"},
-        {[] { Log::Information(L"100%"); }, "2:100%"},
         {[] { Log::Information("%s|%S", static_cast<const char*>(nullptr), static_cast<const wchar_t*>(nullptr)); },
          "2:(null)|(null)"},
         {[] { Log::Error(static_cast<const char*>(nullptr)); }, ""},
@@ -84,26 +80,25 @@ TEST_F(MessagesTest, TracedScopes) {
         Log::SetLogLevel(Log::LOGLEVEL_VERBOSE);
     }
     { Log::LogCppCall longest("%s", std::string(3000, 'x').c_str()); }
-    const Lines lines = Logged();
-    ASSERT_EQ(lines.size(), 14u) << ::testing::PrintToString(lines);
-    EXPECT_EQ(lines[0], "0:Switch Runtime Log Level from 'Error' to 'Info'");
-    EXPECT_EQ(lines[1], "2:--> outer text 5% -- start");
-    EXPECT_EQ(lines[2], "2:--> inner -- start");
-    EXPECT_EQ(lines[3], "2:-->  -- start");
-    EXPECT_EQ(lines[4].rfind("2:<--  -- ended (", 0), 0u) << lines[4];
-    EXPECT_EQ(lines[5].rfind("2:<-- inner -- ended (", 0), 0u) << lines[5];
-    EXPECT_EQ(lines[6].rfind("2:<-- outer text 5% -- ended (", 0), 0u) << lines[6];
-    EXPECT_GE(std::stoi(lines[6].substr(lines[6].find('(') + 1)), 20);
-    EXPECT_EQ(lines[6].substr(lines[6].size() - 3), "ms)");
-    // Lowered inside the scope: a start line only.
-    EXPECT_EQ(lines[7], "2:--> lowered -- start");
-    EXPECT_EQ(lines[8], "0:Switch Runtime Log Level from 'Info' to 'Error'");
-    // An object built below Information logs nothing, even when the level
-    // allows it at its end.
-    EXPECT_EQ(lines[11], "0:Switch Runtime Log Level from 'Error' to 'Verbose'");
-    // Lines are cut at the longest that Information keeps.
-    EXPECT_EQ(lines[12], "2:--> " + std::string(2043, 'x'));
-    EXPECT_EQ(lines[13], "2:<-- " + std::string(2043, 'x'));
+    // Each scope's time checked apart, at least the 20 ms slept in outer.
+    Lines lines = Logged();
+    for (std::string& line : lines) {
+        const std::size_t at = line.find(" -- ended (");
+        if (at == std::string::npos) continue;
+        EXPECT_EQ(line.substr(line.size() - 3), "ms)") << line;
+        EXPECT_GE(std::stoi(line.substr(at + 11)), line.find("outer") != std::string::npos ? 20 : 0);
+        line.erase(at + 9);
+    }
+    const std::string x(2043, 'x');  // cut at the longest line Information keeps
+    // Lowered inside the scope: a start line only. Built below Information:
+    // nothing, even when the level allows it at its end.
+    EXPECT_EQ(lines, (Lines{"0:Switch Runtime Log Level from 'Error' to 'Info'", "2:--> outer text 5% -- start",
+                            "2:--> inner -- start", "2:-->  -- start", "2:<--  -- ended", "2:<-- inner -- ended",
+                            "2:<-- outer text 5% -- ended", "2:--> lowered -- start",
+                            "0:Switch Runtime Log Level from 'Info' to 'Error'",
+                            "0:Switch Runtime Log Level from 'Error' to 'Verbose'",
+                            "0:Switch Runtime Log Level from 'Verbose' to 'Error'",
+                            "0:Switch Runtime Log Level from 'Error' to 'Verbose'", "2:--> " + x, "2:<-- " + x}));
 }
 
 }  // namespace

@@ -2,60 +2,44 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <thread>
 
 namespace vzv {
 namespace {
 
-using namespace std::chrono_literals;
+// Runs f on a thread of its own and waits for it.
+template <class F>
+void Elsewhere(F f) { std::thread(f).join(); }
 
-TEST(LogMutex, RecursiveAndExclusive) {
+TEST(LogMutex, RecursiveExclusiveAndTimed) {
     CLogMutex mutex(false, u"LogMutex");
     ASSERT_TRUE(mutex.Lock());
     ASSERT_TRUE(mutex.Lock());
-
-    std::atomic<bool> acquired{false};
-    std::thread other([&] {
-        EXPECT_FALSE(mutex.Lock(0));  // owned elsewhere: false at once
-        EXPECT_FALSE(mutex.Unlock());  // not the owner
-        EXPECT_TRUE(mutex.Lock());     // waits for both unlocks
-        acquired = true;
-        EXPECT_TRUE(mutex.Unlock());
-    });
-    std::this_thread::sleep_for(50ms);
-    EXPECT_TRUE(mutex.Unlock());
-    std::this_thread::sleep_for(50ms);
-    EXPECT_FALSE(acquired);  // one Lock still unmatched
-    EXPECT_TRUE(mutex.Unlock());
-    other.join();
-    EXPECT_TRUE(acquired);
-    EXPECT_FALSE(mutex.Unlock());  // nothing left to release
-}
-
-TEST(LogMutex, TimedLockGivesUp) {
-    CLogMutex mutex(true, u"owned");  // owned by this thread from the start
-    std::thread other([&] {
+    Elsewhere([&] {
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_FALSE(mutex.Lock(100));
-        EXPECT_GE(std::chrono::steady_clock::now() - start, 90ms);
+        EXPECT_FALSE(mutex.Lock(100));  // owned elsewhere: gives up after the wait
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(90));
+        EXPECT_FALSE(mutex.Unlock());   // not the owner
     });
-    other.join();
     EXPECT_TRUE(mutex.Unlock());
+    Elsewhere([&] { EXPECT_FALSE(mutex.Lock(0)); });  // one Lock still unmatched
+    EXPECT_TRUE(mutex.Unlock());
+    Elsewhere([&] { EXPECT_TRUE(mutex.Lock(0) && mutex.Unlock()); });
+    EXPECT_FALSE(mutex.Unlock());  // nothing left to release
+    CLogMutex owned(true, u"owned");  // owned by this thread from the start
+    Elsewhere([&] { EXPECT_FALSE(owned.Lock(0)); });
+    EXPECT_TRUE(owned.Unlock());
 }
 
 TEST(LogMutex, AbandonedOwnerHandsOverTheLock) {
     CLogMutex mutex(false, u"LogMutex");
-    std::thread([&] { ASSERT_TRUE(mutex.Lock()); }).join();  // ends holding it
+    Elsewhere([&] { ASSERT_TRUE(mutex.Lock()); });  // ends holding it
     // False, as for an abandoned Windows mutex, but the caller owns it now.
     EXPECT_FALSE(mutex.Lock());
-    std::thread([&] { EXPECT_FALSE(mutex.Lock(0)); }).join();
+    Elsewhere([&] { EXPECT_FALSE(mutex.Lock(0)); });
     EXPECT_TRUE(mutex.Unlock());
-    std::thread([&] {
-        EXPECT_TRUE(mutex.Lock(0));
-        EXPECT_TRUE(mutex.Unlock());
-    }).join();
+    Elsewhere([&] { EXPECT_TRUE(mutex.Lock(0) && mutex.Unlock()); });
 }
 
 }  // namespace

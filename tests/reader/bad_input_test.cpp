@@ -1,4 +1,4 @@
-// Damaged logs are read as far as they are whole; what is not a log is refused.
+// What is not a log is refused clearly.
 #include "reader_fixture.h"
 
 namespace vzv::test {

@@ -10,7 +10,6 @@
 namespace vzv::test {
 namespace {
 
-
 // Level-switch lines depend on the engine's order of work, not on the reader.
 Lines WithoutLevelSwitches(Lines texts) {
     texts.erase(std::remove_if(texts.begin(), texts.end(),
@@ -50,15 +49,6 @@ TEST_F(ReaderTest, AllMergesStartupLogOldGenerationAndLiveLog) {
     // The space the test left unwritten in the full file is reported, not printed.
     EXPECT_TRUE(std::regex_search(all.err, std::regex("app.log_old: \\d+ NUL characters skipped")))
         << all.err;
-
-    // A directory holds the same three; plain output names each line's file.
-    const ReaderRun directory = Run({"--all", dir.path().u8string()});
-    EXPECT_EQ(directory.status, 0);
-    ASSERT_FALSE(directory.out.empty());
-    EXPECT_EQ(directory.out[0].rfind(File("app.startup.log").u8string() + ": ", 0), 0u)
-        << directory.out[0];
-    EXPECT_EQ(directory.out.size(), all.out.size());
-    EXPECT_EQ(directory.out.back().rfind(File("app.log").u8string() + ": ", 0), 0u);
 
     // Without --all, the live log alone.
     EXPECT_EQ(WithoutLevelSwitches(JsonTexts(Run({"--json", "@app.log"}).out)),

@@ -13,9 +13,9 @@ std::unique_ptr<CLogWriter> ReaderTest::Writer(const std::string& name) {
     return writer;
 }
 
-std::string ReaderTest::Command(const std::vector<std::string>& args, const fs::path& out,
-                                const fs::path& err) const {
+ReaderRun ReaderTest::Run(const std::vector<std::string>& args) {
     const auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
+    const fs::path out = File("reader.out"), err = File("reader.err");
     std::string command = quoted(VZV_READER);
     for (const std::string& arg : args)
         command += " " + quoted(arg.rfind('@', 0) == 0 ? File(arg.substr(1)).u8string() : arg);
@@ -24,13 +24,8 @@ std::string ReaderTest::Command(const std::vector<std::string>& args, const fs::
     // cmd.exe drops the outer pair of quotes of a line that has several.
     command = quoted(command);
 #endif
-    return command;
-}
-
-ReaderRun ReaderTest::Run(const std::vector<std::string>& args) {
-    const fs::path out = File("reader.out"), err = File("reader.err");
     ReaderRun run;
-    run.status = std::system(Command(args, out, err).c_str());
+    run.status = std::system(command.c_str());
 #ifdef WEXITSTATUS
     run.status = WEXITSTATUS(run.status);
 #endif

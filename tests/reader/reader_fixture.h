@@ -33,9 +33,6 @@ protected:
     // Runs the reader; paths in `args` are given relative to the scratch folder
     // by a leading "@".
     ReaderRun Run(const std::vector<std::string>& args);
-    // Starts the command line of Run with output to `out` and `err`.
-    std::string Command(const std::vector<std::string>& args, const fs::path& out,
-                        const fs::path& err) const;
     fs::path File(const std::string& name) const { return dir.path() / name; }
     // A file that the library would rotate at its next line: over the cap,
     // the interval's count reached. The writer's file is closed for this.

@@ -8,6 +8,7 @@
 #include <regex>
 #include <set>
 #include <thread>
+#include <utility>
 
 namespace vzv::test {
 namespace {
@@ -71,13 +72,11 @@ TEST_F(ReliabilityTest, ThreadsLevelChangesAndMovesLoseNothing) {
     // The files the moves promise: both logs, continued on each return, and
     // the start-up log beside the last one only.
     const fs::path last = atB ? b : a;
-    const fs::path other = atB ? a : b;
     std::set<fs::path> files;
     for (const fs::path& dir : {root / "a", root / "b"})
         for (const auto& entry : fs::directory_iterator(dir)) files.insert(entry.path());
     EXPECT_EQ(files, (std::set<fs::path>{a, b, last.parent_path() / "app.startup.log"}));
-    EXPECT_EQ(Texts(last.parent_path() / "app.startup.log"),
-              std::vector<std::string>{"before the moves"});
+    EXPECT_EQ(Texts(last.parent_path() / "app.startup.log"), Lines{"before the moves"});
 
     static const std::regex shape(R"(t(\d) n(\d+) L(\d))");
     static const std::regex levelSwitch(R"(Switch Runtime Log Level from '\w+' to '\w+')");
@@ -96,11 +95,8 @@ TEST_F(ReliabilityTest, ThreadsLevelChangesAndMovesLoseNothing) {
             const int thread = std::stoi(m[1]), number = std::stoi(m[2]);
             EXPECT_EQ(std::stoi(m[3]), line.level) << line.text;
             EXPECT_TRUE(seen.insert({thread, number}).second) << "duplicated: " << line.text;
-            auto [at, fresh] = lastNumber.emplace(thread, number);
-            if (!fresh) {
-                EXPECT_GT(number, at->second) << "out of order in " << file;
-                at->second = number;
-            }
+            EXPECT_GT(number, std::exchange(lastNumber.try_emplace(thread, -1).first->second, number))
+                << "out of order in " << file;
         }
     }
     // Errors pass at every level the changer sets: all of them are there.

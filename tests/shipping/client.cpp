@@ -1,9 +1,7 @@
 // The program whose logs make test-shipping ships: a client of the library.
-//   shipping_client <log> <tag> <count> [prefill] [early] [wait FILE]
+//   shipping_client <log> <tag> <count> [early] [wait FILE]
 // Two threads log <count> records each, tagged, at levels 1 to 4, some with
 // non-ASCII text, line breaks, quotes and control characters.
-//   prefill    the log is begun with one record and filled to just below the
-//              size cap first, so that the records cross it (a rotation)
 //   early      some records are logged before the log is set: they go to the
 //              default place and then to the log's start-up log
 //   wait FILE  half way, waits for FILE to exist
@@ -11,9 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 
@@ -25,18 +21,6 @@ namespace fs = std::filesystem;
 std::wstring Wide(const std::string& utf8) {
     const std::u16string u = fs::u8path(utf8).u16string();
     return std::wstring(u.begin(), u.end());
-}
-
-// One record line in the log's own form, then zeros to `size` bytes.
-void Prefill(const fs::path& log, std::uintmax_t size) {
-    const std::time_t now = std::time(nullptr);
-    char line[64];
-    std::strftime(line, sizeof line, "    1 | %y.%m.%d %H:%M:%S.000 |2| prefill\r\n",
-                  std::localtime(&now));
-    std::ofstream out(log, std::ios::binary | std::ios::trunc);
-    for (const char* c = line; *c; ++c) out.put(*c).put('\0');
-    out.close();
-    fs::resize_file(log, size);
 }
 
 void LogRecords(const std::string& tag, int thread, int from, int to) {
@@ -63,17 +47,15 @@ int main(int argc, char** argv) {
     if (argc < 4) return 2;
     const std::string log = argv[1], tag = argv[2];
     const int count = std::stoi(argv[3]);
-    bool prefill = false, early = false;
+    bool early = false;
     const char* wait = nullptr;
     for (int i = 4; i < argc; ++i) {
         const std::string mode = argv[i];
-        prefill |= mode == "prefill";
         early |= mode == "early";
         if (mode == "wait" && i + 1 < argc) wait = argv[++i];
     }
     Log::SetLogLevel(Log::LOGLEVEL_VERBOSE);
     if (early) LogRecords(tag + "-early", 0, 0, 20);
-    if (prefill) Prefill(fs::u8path(log), 52428800 - 60000);
     if (!SetLogFilePath(Wide(log).c_str())) return 1;
     const auto run = [&](int from, int to) {
         std::thread second(LogRecords, tag, 1, from, to);

@@ -20,46 +20,20 @@ namespace vzv::test {
 
 namespace fs = std::filesystem;
 
+#ifdef _WIN32
+
 fs::path HelperProgram(const std::string& name) {
-#ifdef _WIN32
-    return ExecutableDir() / (name + ".exe");
-#else
-    return ExecutableDir() / name;
-#endif
-}
-
-#ifdef _WIN32
-
-fs::path ExecutableDir() {
     std::wstring buffer(32768, L'\0');
-    const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    buffer.resize(length);
-    return fs::path(buffer).parent_path();
+    buffer.resize(::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size())));
+    return fs::path(buffer).parent_path() / (name + ".exe");
 }
-
-namespace {
-// One argument in the quoting CommandLineToArgvW undoes.
-std::wstring Quoted(const std::wstring& arg) {
-    std::wstring out = L"\"";
-    std::size_t slashes = 0;
-    for (const wchar_t c : arg) {
-        if (c == L'\\') {
-            ++slashes;
-            continue;
-        }
-        out.append(c == L'"' ? slashes * 2 + 1 : slashes, L'\\');
-        slashes = 0;
-        out += c;
-    }
-    out.append(slashes * 2, L'\\');
-    return out + L"\"";
-}
-}  // namespace
 
 ChildProcess::ChildProcess(const fs::path& program, const std::vector<std::string>& args,
                            const fs::path& output) {
-    std::wstring command = Quoted(program.wstring());
-    for (const std::string& arg : args) command += L" " + Quoted(fs::u8path(arg).wstring());
+    // Plain quotes suffice: no argument of ours holds a quote or ends in a
+    // backslash.
+    std::wstring command = L"\"" + program.wstring() + L"\"";
+    for (const std::string& arg : args) command += L" \"" + fs::u8path(arg).wstring() + L"\"";
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     const HANDLE out = ::CreateFileW(output.wstring().c_str(), GENERIC_WRITE,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -114,7 +88,9 @@ int ChildProcess::Wait() {
 
 #else
 
-fs::path ExecutableDir() { return fs::read_symlink("/proc/self/exe").parent_path(); }
+fs::path HelperProgram(const std::string& name) {
+    return fs::read_symlink("/proc/self/exe").parent_path() / name;
+}
 
 FileHold::FileHold(const fs::path&) {}
 

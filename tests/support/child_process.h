@@ -11,9 +11,7 @@
 
 namespace vzv::test {
 
-// The folder of the running test executable, where its helper programs lie.
-std::filesystem::path ExecutableDir();
-// `name` in ExecutableDir(), with ".exe" on Windows.
+// `name` in the running test executable's folder, with ".exe" on Windows.
 std::filesystem::path HelperProgram(const std::string& name);
 
 class ChildProcess {
