@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 namespace vzv::printf_walker {
@@ -88,6 +89,20 @@ void PutLiteral(Sink<Out>& sink, const Ch*& p) noexcept {
     Put(sink, u);
 }
 
+// The format's text up to the next '%' or its end. Narrow into narrow is one
+// copy of the run.
+inline void PutRun(Sink<char>& sink, const char*& p) noexcept {
+    const char* end = std::strchr(p, '%');
+    if (end == nullptr) end = p + std::strlen(p);
+    sink.Put(p, static_cast<std::size_t>(end - p));
+    p = end;
+}
+
+template <class Out, class Ch>
+void PutRun(Sink<Out>& sink, const Ch*& p) noexcept {
+    while (*p != 0 && *p != '%') PutLiteral(sink, p);
+}
+
 // The runtime's choice of width for %c %s %Z: h narrow, l and w wide, T the
 // format's; otherwise %s %c %Z take the format's width and %S %C the other.
 inline bool TakesWide(const Directive& d, bool wideFormat) noexcept {
@@ -138,6 +153,9 @@ template <class Out, class Src>
 void FormatText(Sink<Out>& sink, const Directive& d, const Src* text) noexcept {
     text = OrNull(text);
     const std::size_t limit = d.precision < 0 ? SIZE_MAX : static_cast<std::size_t>(d.precision);
+    if constexpr (std::is_same_v<Out, Src>) {
+        if (d.width <= 0) return sink.PutText(text, limit);  // bytes as they are, no field
+    }
     const std::size_t length = d.width > 0 ? EmitText<Out>(nullptr, text, limit) : 0;
     EmitField(sink, d, "", 0, d.zero, length, [&] { EmitText(&sink, text, limit); });
 }
