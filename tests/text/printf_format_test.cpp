@@ -269,6 +269,15 @@ TEST(PrintfFormat, FloatDigitsAreExact) {
         std::snprintf(expected, sizeof expected, format, precision, x);
         EXPECT_EQ(Call(&FormatNarrow, sizeof expected, format, precision, x), expected);
     }
+    // %f with few decimals: finite doubles of every size, eighths and
+    // thousandths (halfway cases), either sign.
+    for (int i = 0; i < 6000; ++i) {
+        const double x = i % 3 == 0   ? Bits(random() % (std::uint64_t{0x7FF} << 52))
+                         : i % 3 == 1 ? double(random() % 100000) / 8
+                                      : double(random() % 100000) / 1000 + 0.0005;
+        std::snprintf(expected, sizeof expected, "%.*f", i % 5, i % 2 ? -x : x);
+        EXPECT_EQ(Call(&FormatNarrow, sizeof expected, "%.*f", i % 5, i % 2 ? -x : x), expected);
+    }
 }
 
 // Cross-width text without the C locale: UTF-8 both ways, lenient; the
