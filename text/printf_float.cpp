@@ -176,9 +176,8 @@ void FormatFloat(const Directive& d, double value, FloatText& t) noexcept {
                  std::min(precision, limit), t);
         t.zeros = static_cast<std::size_t>(precision - std::min(precision, limit));
     }
-    t.zerosAt = MantissaEnd(t);
-    if (digits && d.alt && std::memchr(t.body, '.', t.zerosAt) == nullptr) Insert(t, t.zerosAt, '.');
-    t.zerosAt = MantissaEnd(t);
+    t.zerosAt = conv == 'f' || conv == 'F' ? t.length : MantissaEnd(t);  // %f has no exponent
+    if (digits && d.alt && std::memchr(t.body, '.', t.zerosAt) == nullptr) Insert(t, t.zerosAt++, '.');
     if (conv == 'A' || conv == 'E' || conv == 'F' || conv == 'G')
         for (std::size_t i = 0; i < t.length; ++i)
             if (t.body[i] >= 'a' && t.body[i] <= 'z') t.body[i] = static_cast<char>(t.body[i] - 'a' + 'A');

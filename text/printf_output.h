@@ -4,8 +4,10 @@
 
 #include "text/printf_directive.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstddef>
+#include <type_traits>
 
 namespace vzv::printf_walker {
 
@@ -25,8 +27,12 @@ public:
     // ASCII, as units of the output width; the room is checked once.
     void Put(const char* ascii, std::size_t n) noexcept {
         const std::size_t m = n < limit_ - pos_ ? n : limit_ - pos_;
-        for (std::size_t i = 0; i < m; ++i)
-            out_[pos_ + i] = static_cast<Out>(static_cast<unsigned char>(ascii[i]));
+        if constexpr (std::is_same_v<Out, char>) {
+            std::copy(ascii, ascii + m, out_ + pos_);
+        } else {
+            for (std::size_t i = 0; i < m; ++i)
+                out_[pos_ + i] = static_cast<Out>(static_cast<unsigned char>(ascii[i]));
+        }
         pos_ += m;
     }
     void Fill(char c, std::size_t n) noexcept {
