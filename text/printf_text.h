@@ -92,10 +92,24 @@ void PutLiteral(Sink<Out>& sink, const Ch*& p) noexcept {
 // The format's text up to the next '%' or its end. Narrow into narrow is one
 // copy of the run.
 inline void PutRun(Sink<char>& sink, const char*& p) noexcept {
-    const char* end = std::strchr(p, '%');
-    if (end == nullptr) end = p + std::strlen(p);
-    sink.Put(p, static_cast<std::size_t>(end - p));
-    p = end;
+    const std::size_t n = std::strcspn(p, "%");
+    sink.Put(p, n);
+    p += n;
+}
+
+// Wide into UTF-16: a unit of the basic plane (or a lone surrogate) is
+// itself; only the rest is encoded.
+inline void PutRun(Sink<char16_t>& sink, const wchar_t*& p) noexcept {
+    for (; *p != 0 && *p != '%'; ++p) {
+        const std::uint32_t c = Code(*p);
+        if (c < 0x10000) {
+            sink.Put(static_cast<char16_t>(c));
+        } else {
+            Units<char16_t> u;
+            Encode(static_cast<char32_t>(c), u);
+            Put(sink, u);
+        }
+    }
 }
 
 template <class Out, class Ch>

@@ -292,6 +292,7 @@ TEST(PrintfFormat, CrossWidthUtf8) {
               "\xC3\xA9\xF0\x9F\x98\x80|\xF0\x9F\x98\x80|  \xF0\x9F\x98\x80|");
     EXPECT_EQ(Call(&FormatNarrow, 64, "%s|%.1s|%c|%Lf %.1Le %La", "\xC3\xA9\xFF", "\xC3\xA9", 0x141, 1.5L, 2.25L, 1.0L),
               "\xC3\xA9\xFF|\xC3|A|1.500000 2.2e+00 0x1.0000000000000p+0");
+    EXPECT_EQ(Call(&FormatWide, 7, L"\U0001F600\u00E9%d\U0001F600x", 7), "\xF0\x9F\x98\x80\xC3\xA9" "7\xF0\x9F\x98\x80");
 }
 #endif
 
