@@ -9,7 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+#include <string>
 #include <type_traits>
 
 namespace vzv::printf_walker {
@@ -90,16 +90,17 @@ void PutLiteral(Sink<Out>& sink, const Ch*& p) noexcept {
 }
 
 // The format's text up to the next '%' or its end. Narrow into narrow is one
-// copy of the run.
-inline void PutRun(Sink<char>& sink, const char*& p) noexcept {
-    const std::size_t n = std::strcspn(p, "%");
-    sink.Put(p, n);
-    p += n;
+// search and one copy, within the format's known length.
+inline void PutRun(Sink<char>& sink, const char*& p, const char* end) noexcept {
+    const char* stop = std::char_traits<char>::find(p, static_cast<std::size_t>(end - p), '%');
+    if (stop == nullptr) stop = end;
+    sink.Put(p, static_cast<std::size_t>(stop - p));
+    p = stop;
 }
 
 // Wide into UTF-16: a unit of the basic plane (or a lone surrogate) is
 // itself; only the rest is encoded.
-inline void PutRun(Sink<char16_t>& sink, const wchar_t*& p) noexcept {
+inline void PutRun(Sink<char16_t>& sink, const wchar_t*& p, const wchar_t*) noexcept {
     for (; *p != 0 && *p != '%'; ++p) {
         const std::uint32_t c = Code(*p);
         if (c < 0x10000) {
@@ -113,7 +114,7 @@ inline void PutRun(Sink<char16_t>& sink, const wchar_t*& p) noexcept {
 }
 
 template <class Out, class Ch>
-void PutRun(Sink<Out>& sink, const Ch*& p) noexcept {
+void PutRun(Sink<Out>& sink, const Ch*& p, const Ch*) noexcept {
     while (*p != 0 && *p != '%') PutLiteral(sink, p);
 }
 

@@ -9,6 +9,7 @@
 #include "text/printf_text.h"
 
 #include <climits>
+#include <string>
 #include <type_traits>
 
 namespace vzv::printf_walker {
@@ -68,9 +69,11 @@ std::size_t Walk(Out* out, std::size_t count, const Ch* format, std::va_list arg
     if (format == nullptr) return sink.Finish();
     Args a;
     va_copy(a.ap, args);
+    const Ch* end = nullptr;  // narrow runs are searched within the length
+    if constexpr (std::is_same_v<Ch, char>) end = format + std::char_traits<char>::length(format);
     for (const Ch* p = format; *p != 0;) {
         if (*p != '%') {
-            if (!sink.Full()) PutRun(sink, p);
+            if (!sink.Full()) PutRun(sink, p, end);
             else while (*p != 0 && *p != '%') ++p;
             continue;
         }
