@@ -55,10 +55,13 @@ template <class Ch>
 bool ReadSize(const Ch*& p, Size& size) noexcept {
     for (;; ++p) {
         const std::uint32_t c = Code(*p);
-        if (c == 'F' || (c != 'h' && c != 'l' && c != 'I' && c != 'L' && c != 'j' && c != 'z' &&
-                         c != 't' && c != 'w' && c != 'T' && c != 'N'))
-            return true;
-        if (c == 'N' || size != Size::None) return false;
+        switch (c) {
+        case 'h': case 'l': case 'I': case 'L': case 'j': case 'z': case 't': case 'w': case 'T':
+            if (size != Size::None) return false;
+            break;
+        case 'N': return false;
+        default: return true;  // also F, the conversion
+        }
         switch (c) {
         case 'h': size = p[1] == 'h' ? (++p, Size::hh) : Size::h; break;
         case 'l': size = p[1] == 'l' ? (++p, Size::ll) : Size::l; break;
@@ -85,7 +88,7 @@ const Ch* ParseDirective(const Ch* p, Directive& d) noexcept {
         d.conv = '%';
         return p + 1;
     }
-    for (;; ++p) {
+    for (; Code(*p) <= '0'; ++p) {  // every flag sorts at or before '0'
         if (*p == '-') d.left = true;
         else if (*p == '+') d.plus = true;
         else if (*p == ' ') d.space = true;

@@ -85,6 +85,36 @@ void Hex(double x, int precision, FloatText& t) noexcept {
         std::to_chars(t.body + t.length, t.body + sizeof t.body, exponent < 0 ? -exponent : exponent).ptr - t.body);
 }
 
+// %f with up to three decimals, exact and without the general digit
+// generator: x * 10^p is m * 10^p / 2^shift, and m * 10^p stays below 2^63
+// for p <= 3; the quotient is rounded halfway to even. False when x >= 2^53.
+bool FastFixed(double x, int precision, FloatText& t) noexcept {
+    static constexpr std::uint64_t kScale[] = {1, 10, 100, 1000};
+    const std::uint64_t bits = Bits(x);
+    const int field = static_cast<int>(bits >> 52);  // x is not negative
+    if (precision > 3 || field > 1075) return false;
+    const std::uint64_t m = (bits & kFractionMask) | (field != 0 ? std::uint64_t{1} << 52 : 0);
+    const int shift = field != 0 ? 1075 - field : 1074;
+    const std::uint64_t n = m * kScale[precision];
+    std::uint64_t q = 0;  // a shift of 64 or more leaves n below half a unit
+    if (shift == 0) {
+        q = n;
+    } else if (shift < 64) {
+        q = n >> shift;
+        const std::uint64_t rest = n & ((std::uint64_t{1} << shift) - 1), half = std::uint64_t{1} << (shift - 1);
+        if (rest > half || (rest == half && (q & 1) != 0)) ++q;
+    }
+    t.length = static_cast<std::size_t>(
+        std::to_chars(t.body, t.body + sizeof t.body, q / kScale[precision]).ptr - t.body);
+    if (precision == 0) return true;
+    t.body[t.length] = '.';
+    std::uint64_t fraction = q % kScale[precision];
+    for (int i = precision; i > 0; --i, fraction /= 10)
+        t.body[t.length + static_cast<std::size_t>(i)] = static_cast<char>('0' + fraction % 10);
+    t.length += static_cast<std::size_t>(precision) + 1;
+    return true;
+}
+
 void Generate(double x, std::chars_format style, int precision, FloatText& t) noexcept {
     const auto end = std::to_chars(t.body, t.body + sizeof t.body, x, style, precision).ptr;
     t.length = static_cast<std::size_t>(end - t.body);
@@ -140,15 +170,14 @@ void FormatFloat(const Directive& d, double value, FloatText& t) noexcept {
         const std::size_t more = General(magnitude, precision, t);
         if (d.alt) t.zeros = more;
         else CropZeros(t);
-    } else {
+    } else if (!((conv == 'f' || conv == 'F') && FastFixed(magnitude, precision, t))) {
         const int limit = conv == 'f' || conv == 'F' ? kMaxFraction : kMaxSignificant - 1;
         Generate(magnitude, conv == 'f' || conv == 'F' ? std::chars_format::fixed : std::chars_format::scientific,
                  std::min(precision, limit), t);
         t.zeros = static_cast<std::size_t>(precision - std::min(precision, limit));
     }
-    t.zerosAt = MantissaEnd(t);
-    if (digits && d.alt && std::memchr(t.body, '.', t.zerosAt) == nullptr) Insert(t, t.zerosAt, '.');
-    t.zerosAt = MantissaEnd(t);
+    t.zerosAt = conv == 'f' || conv == 'F' ? t.length : MantissaEnd(t);  // %f has no exponent
+    if (digits && d.alt && std::memchr(t.body, '.', t.zerosAt) == nullptr) Insert(t, t.zerosAt++, '.');
     if (conv == 'A' || conv == 'E' || conv == 'F' || conv == 'G')
         for (std::size_t i = 0; i < t.length; ++i)
             if (t.body[i] >= 'a' && t.body[i] <= 'z') t.body[i] = static_cast<char>(t.body[i] - 'a' + 'A');

@@ -4,8 +4,10 @@
 
 #include "text/printf_directive.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstddef>
+#include <type_traits>
 
 namespace vzv::printf_walker {
 
@@ -22,13 +24,29 @@ public:
     void Put(Out unit) noexcept {
         if (pos_ < limit_) out_[pos_++] = unit;
     }
-    // ASCII, as units of the output width.
+    // ASCII, as units of the output width; the room is checked once.
     void Put(const char* ascii, std::size_t n) noexcept {
-        for (std::size_t i = 0; i < n && pos_ < limit_; ++i)
-            out_[pos_++] = static_cast<Out>(static_cast<unsigned char>(ascii[i]));
+        const std::size_t m = n < limit_ - pos_ ? n : limit_ - pos_;
+        if constexpr (std::is_same_v<Out, char>) {
+            std::copy(ascii, ascii + m, out_ + pos_);
+        } else {
+            for (std::size_t i = 0; i < m; ++i)
+                out_[pos_ + i] = static_cast<Out>(static_cast<unsigned char>(ascii[i]));
+        }
+        pos_ += m;
     }
     void Fill(char c, std::size_t n) noexcept {
-        for (; n > 0 && pos_ < limit_; --n) out_[pos_++] = static_cast<Out>(c);
+        const std::size_t m = n < limit_ - pos_ ? n : limit_ - pos_;
+        for (std::size_t i = 0; i < m; ++i) out_[pos_ + i] = static_cast<Out>(c);
+        pos_ += m;
+    }
+    // Text of the output width up to its NUL or `limit` units, whichever
+    // comes first: nothing past either is read.
+    void PutText(const Out* text, std::size_t limit) noexcept {
+        const std::size_t m = limit < limit_ - pos_ ? limit : limit_ - pos_;
+        std::size_t i = 0;
+        for (; i < m && text[i] != 0; ++i) out_[pos_ + i] = text[i];
+        pos_ += i;
     }
     std::size_t Finish() noexcept {
         out_[pos_] = 0;

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <type_traits>
 
 namespace vzv::printf_walker {
@@ -88,6 +89,35 @@ void PutLiteral(Sink<Out>& sink, const Ch*& p) noexcept {
     Put(sink, u);
 }
 
+// The format's text up to the next '%' or its end. Narrow into narrow is one
+// search and one copy, within the format's known length.
+inline void PutRun(Sink<char>& sink, const char*& p, const char* end) noexcept {
+    const char* stop = std::char_traits<char>::find(p, static_cast<std::size_t>(end - p), '%');
+    if (stop == nullptr) stop = end;
+    sink.Put(p, static_cast<std::size_t>(stop - p));
+    p = stop;
+}
+
+// Wide into UTF-16: a unit of the basic plane (or a lone surrogate) is
+// itself; only the rest is encoded.
+inline void PutRun(Sink<char16_t>& sink, const wchar_t*& p, const wchar_t*) noexcept {
+    for (; *p != 0 && *p != '%'; ++p) {
+        const std::uint32_t c = Code(*p);
+        if (c < 0x10000) {
+            sink.Put(static_cast<char16_t>(c));
+        } else {
+            Units<char16_t> u;
+            Encode(static_cast<char32_t>(c), u);
+            Put(sink, u);
+        }
+    }
+}
+
+template <class Out, class Ch>
+void PutRun(Sink<Out>& sink, const Ch*& p, const Ch*) noexcept {
+    while (*p != 0 && *p != '%') PutLiteral(sink, p);
+}
+
 // The runtime's choice of width for %c %s %Z: h narrow, l and w wide, T the
 // format's; otherwise %s %c %Z take the format's width and %S %C the other.
 inline bool TakesWide(const Directive& d, bool wideFormat) noexcept {
@@ -138,6 +168,9 @@ template <class Out, class Src>
 void FormatText(Sink<Out>& sink, const Directive& d, const Src* text) noexcept {
     text = OrNull(text);
     const std::size_t limit = d.precision < 0 ? SIZE_MAX : static_cast<std::size_t>(d.precision);
+    if constexpr (std::is_same_v<Out, Src>) {
+        if (d.width <= 0) return sink.PutText(text, limit);  // bytes as they are, no field
+    }
     const std::size_t length = d.width > 0 ? EmitText<Out>(nullptr, text, limit) : 0;
     EmitField(sink, d, "", 0, d.zero, length, [&] { EmitText(&sink, text, limit); });
 }

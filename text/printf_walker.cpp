@@ -1,5 +1,5 @@
 // The walk through a format: literal text, and each directive formatted by
-// its kind. Only formats the check accepts are walked.
+// its kind.
 #include "text/printf_walker.h"
 
 #include "text/printf_directive.h"
@@ -9,6 +9,7 @@
 #include "text/printf_text.h"
 
 #include <climits>
+#include <string>
 #include <type_traits>
 
 namespace vzv::printf_walker {
@@ -59,22 +60,30 @@ void Convert(Sink<Out>& sink, Directive& d, Args& a, bool wideFormat) noexcept {
     }
 }
 
+// One pass: the format is checked while it is walked, and a refused
+// directive anywhere, even past the cut, gives the format text instead.
 template <class Out, class Ch>
 std::size_t Walk(Out* out, std::size_t count, const Ch* format, std::va_list args) noexcept {
     if (out == nullptr || count == 0) return 0;
-    if (!IsValidFormat(format)) return CopyFormatText(out, count, format);
     Sink<Out> sink(out, count);
     if (format == nullptr) return sink.Finish();
     Args a;
     va_copy(a.ap, args);
-    for (const Ch* p = format; *p != 0 && !sink.Full();) {
+    const Ch* end = nullptr;  // narrow runs are searched within the length
+    if constexpr (std::is_same_v<Ch, char>) end = format + std::char_traits<char>::length(format);
+    for (const Ch* p = format; *p != 0;) {
         if (*p != '%') {
-            PutLiteral(sink, p);
+            if (!sink.Full()) PutRun(sink, p, end);
+            else while (*p != 0 && *p != '%') ++p;
             continue;
         }
         Directive d;
         p = ParseDirective(p + 1, d);
-        Convert(sink, d, a, std::is_same_v<Ch, wchar_t>);
+        if (p == nullptr) {
+            va_end(a.ap);
+            return CopyFormatText(out, count, format);
+        }
+        if (!sink.Full()) Convert(sink, d, a, std::is_same_v<Ch, wchar_t>);
     }
     va_end(a.ap);
     return sink.Finish();

@@ -269,6 +269,15 @@ TEST(PrintfFormat, FloatDigitsAreExact) {
         std::snprintf(expected, sizeof expected, format, precision, x);
         EXPECT_EQ(Call(&FormatNarrow, sizeof expected, format, precision, x), expected);
     }
+    // %f with few decimals: finite doubles of every size, eighths and
+    // thousandths (halfway cases), either sign.
+    for (int i = 0; i < 6000; ++i) {
+        const double x = i % 3 == 0   ? Bits(random() % (std::uint64_t{0x7FF} << 52))
+                         : i % 3 == 1 ? double(random() % 100000) / 8
+                                      : double(random() % 100000) / 1000 + 0.0005;
+        std::snprintf(expected, sizeof expected, "%.*f", i % 5, i % 2 ? -x : x);
+        EXPECT_EQ(Call(&FormatNarrow, sizeof expected, "%.*f", i % 5, i % 2 ? -x : x), expected);
+    }
 }
 
 // Cross-width text without the C locale: UTF-8 both ways, lenient; the
@@ -283,6 +292,7 @@ TEST(PrintfFormat, CrossWidthUtf8) {
               "\xC3\xA9\xF0\x9F\x98\x80|\xF0\x9F\x98\x80|  \xF0\x9F\x98\x80|");
     EXPECT_EQ(Call(&FormatNarrow, 64, "%s|%.1s|%c|%Lf %.1Le %La", "\xC3\xA9\xFF", "\xC3\xA9", 0x141, 1.5L, 2.25L, 1.0L),
               "\xC3\xA9\xFF|\xC3|A|1.500000 2.2e+00 0x1.0000000000000p+0");
+    EXPECT_EQ(Call(&FormatWide, 7, L"\U0001F600\u00E9%d\U0001F600x", 7), "\xF0\x9F\x98\x80\xC3\xA9" "7\xF0\x9F\x98\x80");
 }
 #endif
 
