@@ -19,44 +19,44 @@ struct Args {
 template <class Out>
 class Sink {
 public:
-    Sink(Out* out, std::size_t count) noexcept : out_(out), limit_(count - 1) {}
-    bool Full() const noexcept { return pos_ >= limit_; }
+    Sink(Out* out, std::size_t count) noexcept : m_out(out), m_limit(count - 1) {}
+    bool Full() const noexcept { return m_pos >= m_limit; }
     void Put(Out unit) noexcept {
-        if (pos_ < limit_) out_[pos_++] = unit;
+        if (m_pos < m_limit) m_out[m_pos++] = unit;
     }
     // ASCII, as units of the output width; the room is checked once.
     void Put(const char* ascii, std::size_t n) noexcept {
-        const std::size_t m = n < limit_ - pos_ ? n : limit_ - pos_;
+        const std::size_t m = n < m_limit - m_pos ? n : m_limit - m_pos;
         if constexpr (std::is_same_v<Out, char>) {
-            std::copy(ascii, ascii + m, out_ + pos_);
+            std::copy(ascii, ascii + m, m_out + m_pos);
         } else {
             for (std::size_t i = 0; i < m; ++i)
-                out_[pos_ + i] = static_cast<Out>(static_cast<unsigned char>(ascii[i]));
+                m_out[m_pos + i] = static_cast<Out>(static_cast<unsigned char>(ascii[i]));
         }
-        pos_ += m;
+        m_pos += m;
     }
     void Fill(char c, std::size_t n) noexcept {
-        const std::size_t m = n < limit_ - pos_ ? n : limit_ - pos_;
-        for (std::size_t i = 0; i < m; ++i) out_[pos_ + i] = static_cast<Out>(c);
-        pos_ += m;
+        const std::size_t m = n < m_limit - m_pos ? n : m_limit - m_pos;
+        for (std::size_t i = 0; i < m; ++i) m_out[m_pos + i] = static_cast<Out>(c);
+        m_pos += m;
     }
     // Text of the output width up to its NUL or `limit` units, whichever
     // comes first: nothing past either is read.
     void PutText(const Out* text, std::size_t limit) noexcept {
-        const std::size_t m = limit < limit_ - pos_ ? limit : limit_ - pos_;
+        const std::size_t m = limit < m_limit - m_pos ? limit : m_limit - m_pos;
         std::size_t i = 0;
-        for (; i < m && text[i] != 0; ++i) out_[pos_ + i] = text[i];
-        pos_ += i;
+        for (; i < m && text[i] != 0; ++i) m_out[m_pos + i] = text[i];
+        m_pos += i;
     }
     std::size_t Finish() noexcept {
-        out_[pos_] = 0;
-        return pos_;
+        m_out[m_pos] = 0;
+        return m_pos;
     }
 
 private:
-    Out* out_;
-    std::size_t limit_;
-    std::size_t pos_ = 0;
+    Out* m_out;
+    std::size_t m_limit;
+    std::size_t m_pos = 0;
 };
 
 // A field as the runtime lays it out: [spaces] prefix [zeros] body [spaces].
