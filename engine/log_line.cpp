@@ -25,15 +25,21 @@ char16_t* PutText(char16_t* out, const char16_t* text) {
 
 }  // namespace
 
-char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId) noexcept {
+char16_t* LinePrefix::Put(char16_t* out, int level, std::uint32_t threadId) noexcept {
     const platform::LocalTime t = platform::LocalTimeNow();
-    out = PutText(PutNumber(out, threadId, 5, u' '), u" | ");
-    // "yy.mm.dd hh:mm:ss.", each field followed by its separator.
-    const unsigned fields[] = {t.year, t.month, t.day, t.hour, t.minute, t.second};
-    for (int i = 0; i < 6; ++i) {
-        out = PutNumber(out, fields[i] % 100, 2);
-        *out++ = u".. ::."[i];
+    const std::uint16_t second[] = {t.year, t.month, t.day, t.hour, t.minute, t.second};
+    if (threadId != m_threadId || !std::equal(second, second + 6, m_second)) {
+        char16_t* head = PutText(PutNumber(m_head, threadId, 5, u' '), u" | ");
+        // "yy.mm.dd hh:mm:ss.", each field followed by its separator.
+        for (int i = 0; i < 6; ++i) {
+            head = PutNumber(head, second[i] % 100u, 2);
+            *head++ = u".. ::."[i];
+        }
+        m_headUnits = static_cast<std::size_t>(head - m_head);
+        m_threadId = threadId;
+        std::copy(second, second + 6, m_second);
     }
+    out = std::copy_n(m_head, m_headUnits, out);
     out = PutText(PutNumber(out, t.millisecond, 3), u" |");
     if (level < 0) *out++ = u'-';
     out = PutNumber(out, level < 0 ? 0u - static_cast<std::uint32_t>(level)
@@ -43,7 +49,8 @@ char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId) noexce
 
 std::u16string FormatLinePrefix(int level) {
     char16_t buffer[kMaxPrefixUnits];
-    return std::u16string(buffer, PutLinePrefix(buffer, level, platform::CurrentThreadId()));
+    LinePrefix prefix;
+    return std::u16string(buffer, prefix.Put(buffer, level, platform::CurrentThreadId()));
 }
 
 }  // namespace vzv
