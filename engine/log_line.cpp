@@ -27,30 +27,32 @@ char16_t* PutText(char16_t* out, const char16_t* text) {
 
 char16_t* LinePrefix::Put(char16_t* out, int level, std::uint32_t threadId) noexcept {
     const platform::LocalTime t = platform::LocalTimeNow();
-    const std::uint16_t second[] = {t.year, t.month, t.day, t.hour, t.minute, t.second};
-    if (threadId != m_threadId || !std::equal(second, second + 6, m_second)) {
+    const std::uint32_t key[] = {threadId, t.year, t.month, t.day, t.hour, t.minute, t.second};
+    if (!std::equal(key, key + 7, m_key)) {
         char16_t* head = PutText(PutNumber(m_head, threadId, 5, u' '), u" | ");
         // "yy.mm.dd hh:mm:ss.", each field followed by its separator.
         for (int i = 0; i < 6; ++i) {
-            head = PutNumber(head, second[i] % 100u, 2);
+            head = PutNumber(head, key[i + 1] % 100u, 2);
             *head++ = u".. ::."[i];
         }
         m_headUnits = static_cast<std::size_t>(head - m_head);
-        m_threadId = threadId;
-        std::copy(second, second + 6, m_second);
+        std::copy(key, key + 7, m_key);
     }
     out = std::copy_n(m_head, m_headUnits, out);
-    out = PutText(PutNumber(out, t.millisecond, 3), u" |");
-    if (level < 0) *out++ = u'-';
-    out = PutNumber(out, level < 0 ? 0u - static_cast<std::uint32_t>(level)
-                                   : static_cast<std::uint32_t>(level), 1);
-    return PutText(out, u"| ");
+    if (m_tailUnits == 0 || level != m_level) {
+        char16_t* tail = PutText(m_tail, u" |");
+        if (level < 0) *tail++ = u'-';
+        tail = PutNumber(tail, level < 0 ? 0u - static_cast<std::uint32_t>(level)
+                                         : static_cast<std::uint32_t>(level), 1);
+        m_tailUnits = static_cast<std::size_t>(PutText(tail, u"| ") - m_tail);
+        m_level = level;
+    }
+    return std::copy_n(m_tail, m_tailUnits, PutNumber(out, t.millisecond, 3));
 }
 
 std::u16string FormatLinePrefix(int level) {
     char16_t buffer[kMaxPrefixUnits];
-    LinePrefix prefix;
-    return std::u16string(buffer, prefix.Put(buffer, level, platform::CurrentThreadId()));
+    return std::u16string(buffer, LinePrefix().Put(buffer, level, platform::CurrentThreadId()));
 }
 
 }  // namespace vzv
