@@ -20,6 +20,17 @@ TEST_F(ExpertTest, MarkerFolderCountsToo) {
     CheckExpertMode();
 }
 
+// The facade's start-up runs the check when a logging call comes first.
+TEST_F(ExpertTest, FirstLoggingCallFindsTheMarker) {
+    fs::create_directories(marker.parent_path());
+    WriteBytes(marker, "{}");
+    Log::Verbose("first");
+    EXPECT_TRUE(IsExpertMode());
+    const std::vector<std::string> lines = LogLines(ToPath(Log::GetLogPath()));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "4:first");
+}
+
 void ExpertTest::CheckExpertMode() {
     EXPECT_FALSE(IsExpertMode()) << "decided on the first call, not before";
     EXPECT_TRUE(SetLogLevel(1)) << "refused requests still succeed";
