@@ -25,34 +25,25 @@ char16_t* PutText(char16_t* out, const char16_t* text) {
 
 }  // namespace
 
-char16_t* LinePrefix::Put(char16_t* out, int level, std::uint32_t threadId) noexcept {
+char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId) noexcept {
     const platform::LocalTime t = platform::LocalTimeNow();
-    const std::uint32_t key[] = {threadId, t.year, t.month, t.day, t.hour, t.minute, t.second};
-    if (!std::equal(key, key + 7, m_key)) {
-        char16_t* head = PutText(PutNumber(m_head, threadId, 5, u' '), u" | ");
-        // "yy.mm.dd hh:mm:ss.", each field followed by its separator.
-        for (int i = 0; i < 6; ++i) {
-            head = PutNumber(head, key[i + 1] % 100u, 2);
-            *head++ = u".. ::."[i];
-        }
-        m_headUnits = static_cast<std::size_t>(head - m_head);
-        std::copy(key, key + 7, m_key);
+    out = PutText(PutNumber(out, threadId, 5, u' '), u" | ");
+    // "yy.mm.dd hh:mm:ss.", each field followed by its separator.
+    const unsigned fields[] = {t.year, t.month, t.day, t.hour, t.minute, t.second};
+    for (int i = 0; i < 6; ++i) {
+        out = PutNumber(out, fields[i] % 100, 2);
+        *out++ = u".. ::."[i];
     }
-    out = std::copy_n(m_head, m_headUnits, out);
-    if (m_tailUnits == 0 || level != m_level) {
-        char16_t* tail = PutText(m_tail, u" |");
-        if (level < 0) *tail++ = u'-';
-        tail = PutNumber(tail, level < 0 ? 0u - static_cast<std::uint32_t>(level)
-                                         : static_cast<std::uint32_t>(level), 1);
-        m_tailUnits = static_cast<std::size_t>(PutText(tail, u"| ") - m_tail);
-        m_level = level;
-    }
-    return std::copy_n(m_tail, m_tailUnits, PutNumber(out, t.millisecond, 3));
+    out = PutText(PutNumber(out, t.millisecond, 3), u" |");
+    if (level < 0) *out++ = u'-';
+    out = PutNumber(out, level < 0 ? 0u - static_cast<std::uint32_t>(level)
+                                   : static_cast<std::uint32_t>(level), 1);
+    return PutText(out, u"| ");
 }
 
 std::u16string FormatLinePrefix(int level) {
     char16_t buffer[kMaxPrefixUnits];
-    return std::u16string(buffer, LinePrefix().Put(buffer, level, platform::CurrentThreadId()));
+    return std::u16string(buffer, PutLinePrefix(buffer, level, platform::CurrentThreadId()));
 }
 
 }  // namespace vzv

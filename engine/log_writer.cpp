@@ -125,7 +125,7 @@ void CLogWriter::WriteLine(std::int32_t level, const char* narrow, const char16_
         m_lineCapacity = std::max({units, 2 * m_lineCapacity, kInitialLineUnits});
         m_line = std::make_unique<char16_t[]>(m_lineCapacity);
     }
-    char16_t* end = m_prefix.Put(m_line.get(), level, platform::CurrentThreadId());
+    char16_t* end = PutLinePrefix(m_line.get(), level, platform::CurrentThreadId());
     if (narrow != nullptr) {
         // Ill-formed text is reported and logged as an empty line.
         end += length != 0 ? Utf8ToWideReported(narrow, length, end) : 0;

@@ -81,7 +81,6 @@ private:
     // that a line of a size seen before allocates nothing.
     std::unique_ptr<char16_t[]> m_line;
     std::size_t m_lineCapacity = 0;
-    LinePrefix m_prefix;
 };
 
 }  // namespace vzv
