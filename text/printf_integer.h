@@ -68,6 +68,12 @@ void EmitDigits(Sink<Out>& sink, const Directive& d, unsigned long long value, i
 
 template <class Out>
 void FormatInteger(Sink<Out>& sink, const Directive& d, Args& a) noexcept {
+    if (d.size == Size::None && d.width <= 0 && d.precision < 0 && !d.plus && !d.space &&
+        (d.conv == 'd' || d.conv == 'i')) {  // a bare %d, the common case, has no field
+        char digits[12];
+        const auto end = std::to_chars(digits, digits + sizeof digits, va_arg(a.ap, int)).ptr;
+        return sink.Put(digits, static_cast<std::size_t>(end - digits));
+    }
     char prefix[2];
     std::size_t prefixLength = 0;
     unsigned long long magnitude;
@@ -98,9 +104,7 @@ void FormatInteger(Sink<Out>& sink, const Directive& d, Args& a) noexcept {
 template <class Out>
 void FormatPointer(Sink<Out>& sink, const Directive& d, Args& a) noexcept {
     const auto value = reinterpret_cast<std::uintptr_t>(va_arg(a.ap, void*));
-    Directive plain = d;
-    plain.alt = false;
-    EmitDigits(sink, plain, value, 16, true, "", 0, 2 * sizeof(void*), false);
+    EmitDigits(sink, d, value, 16, true, "", 0, 2 * sizeof(void*), false);
 }
 
 }  // namespace vzv::printf_walker

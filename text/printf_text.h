@@ -157,16 +157,10 @@ std::size_t EmitText(Sink<Out>* sink, const Src* text, std::size_t limit) noexce
     return n;
 }
 
-inline const char* OrNull(const char* text) noexcept {
-    return text != nullptr ? text : "(null)";
-}
-inline const wchar_t* OrNull(const wchar_t* text) noexcept {
-    return text != nullptr ? text : L"(null)";
-}
-
 template <class Out, class Src>
 void FormatText(Sink<Out>& sink, const Directive& d, const Src* text) noexcept {
-    text = OrNull(text);
+    static constexpr Src kNull[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
+    if (text == nullptr) text = kNull;
     const std::size_t limit = d.precision < 0 ? SIZE_MAX : static_cast<std::size_t>(d.precision);
     if constexpr (std::is_same_v<Out, Src>) {
         if (d.width <= 0) return sink.PutText(text, limit);  // bytes as they are, no field
