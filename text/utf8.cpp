@@ -91,9 +91,7 @@ void ReportBadUtf8(const char* text) {
 
 }  // namespace
 
-std::u16string Utf8ToWide(const std::string& text, bool* failed) {
-    return Convert(text.data(), text.size(), failed);
-}
+std::u16string Utf8ToWide(const std::string& text, bool* failed) { return Convert(text.data(), text.size(), failed); }
 
 std::u16string Utf8ToWide(const char* text, bool* failed) {
     return Convert(text, text != nullptr ? std::strlen(text) : 0, failed);
@@ -114,6 +112,9 @@ std::size_t Utf8ToWideReported(const char* text, std::size_t length, char16_t* o
     std::uint64_t word = 0;
     while (end - source >= 8 && (std::memcpy(&word, source, 8), word & 0x8080808080808080u) == 0)
         target = std::copy(source, source + 8, target), source += 8;
+    // An ASCII tail is the text's last eight bytes, copied again in part.
+    if (end - source < 8 && length >= 8 && (std::memcpy(&word, end - 8, 8), word & 0x8080808080808080u) == 0)
+        target = std::copy(end - 8, end, out + length - 8), source = end;
     while (source < end && *source < 0x80) *target++ = *source++;
     if (source < end && ConvertUTF8toUTF16(&source, end, &target, out + length) != conversionOK) {
         ReportBadUtf8(text);
