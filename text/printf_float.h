@@ -34,6 +34,8 @@ template <class Out>
 void EmitFloat(Sink<Out>& sink, const Directive& d, double value) noexcept {
     FloatText t;
     FormatFloat(d, value, t);
+    if (t.zeros == 0 && d.width <= 0)  // no padding: the prefix and the body as they are
+        return sink.Put(t.prefix, t.prefixLength), sink.Put(t.body, t.length);
     EmitField(sink, d, t.prefix, t.prefixLength, t.zeroPad, t.length + t.zeros, [&] {
         sink.Put(t.body, t.zerosAt);
         sink.Fill('0', t.zeros);

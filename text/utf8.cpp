@@ -93,9 +93,7 @@ void ReportBadUtf8(const char* text) {
 
 std::u16string Utf8ToWide(const std::string& text, bool* failed) { return Convert(text.data(), text.size(), failed); }
 
-std::u16string Utf8ToWide(const char* text, bool* failed) {
-    return Convert(text, text != nullptr ? std::strlen(text) : 0, failed);
-}
+std::u16string Utf8ToWide(const char* s, bool* failed) { return Convert(s, s ? std::strlen(s) : 0, failed); }
 
 std::u16string Utf8ToWideReported(const char* text) {
     bool failed = false;
