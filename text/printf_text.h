@@ -77,9 +77,7 @@ inline bool Next(const wchar_t*& p, Units<char16_t>& u) noexcept {
 }
 
 template <class Out>
-void Put(Sink<Out>& sink, const Units<Out>& u) noexcept {
-    for (int i = 0; i < u.n; ++i) sink.Put(u.u[i]);
-}
+void Put(Sink<Out>& sink, const Units<Out>& u) noexcept { for (int i = 0; i < u.n; ++i) sink.Put(u.u[i]); }
 
 // One character of the format's own text.
 template <class Out, class Ch>
@@ -98,10 +96,10 @@ inline void PutRun(Sink<char>& sink, const char*& p, const char* end) noexcept {
     p = stop;
 }
 
-// Wide into UTF-16: a unit of the basic plane (or a lone surrogate) is
-// itself; only the rest is encoded.
-inline void PutRun(Sink<char16_t>& sink, const wchar_t*& p, const wchar_t*) noexcept {
-    for (; *p != 0 && *p != '%'; ++p) {
+// Wide into UTF-16, up to `stop` or the end: a unit of the basic plane (or a
+// lone surrogate) is itself; only the rest is encoded.
+inline void PutRun(Sink<char16_t>& sink, const wchar_t*& p, const wchar_t*, wchar_t stop = '%') noexcept {
+    for (; *p != 0 && *p != stop; ++p) {
         const std::uint32_t c = Code(*p);
         if (c < 0x10000) {
             sink.Put(static_cast<char16_t>(c));
@@ -162,9 +160,10 @@ void FormatText(Sink<Out>& sink, const Directive& d, const Src* text) noexcept {
     static constexpr Src kNull[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
     if (text == nullptr) text = kNull;
     const std::size_t limit = d.precision < 0 ? SIZE_MAX : static_cast<std::size_t>(d.precision);
-    if constexpr (std::is_same_v<Out, Src>) {
-        if (d.width <= 0) return sink.PutText(text, limit);  // bytes as they are, no field
-    }
+    if constexpr (std::is_same_v<Out, Src>)
+        if (d.width <= 0) return sink.PutText(text, limit);  // units as they are, no field
+    if constexpr (std::is_same_v<Out, char16_t> && std::is_same_v<Src, wchar_t>)
+        if (d.width <= 0 && d.precision < 0) return PutRun(sink, text, text, 0);  // whole, no field
     const std::size_t length = d.width > 0 ? EmitText<Out>(nullptr, text, limit) : 0;
     EmitField(sink, d, "", 0, d.zero, length, [&] { EmitText(&sink, text, limit); });
 }
