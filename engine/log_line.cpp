@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <string_view>
 
 namespace vzv {
 
@@ -28,13 +30,22 @@ char16_t* PutText(char16_t* out, const char16_t* text) {
 char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId) noexcept {
     const platform::LocalTime t = platform::LocalTimeNow();
     out = PutText(PutNumber(out, threadId, 5, u' '), u" | ");
-    // "yy.mm.dd hh:mm:ss.", each field followed by its separator.
-    const unsigned fields[] = {t.year, t.month, t.day, t.hour, t.minute, t.second};
-    for (int i = 0; i < 6; ++i) {
-        out = PutNumber(out, fields[i] % 100, 2);
-        *out++ = u".. ::."[i];
+    // "yy.mm.dd hh:mm:ss.mmm" from one number, yymmddhhmmssmmm, written
+    // behind a leading 1 that keeps its zeros.
+    std::uint64_t stamp = 1;
+    for (const unsigned field : {t.year, t.month, t.day, t.hour, t.minute, t.second})
+        stamp = stamp * 100 + field % 100;
+    stamp = stamp * 1000 + t.millisecond % 1000;
+    char digits[20];
+    std::to_chars(digits, digits + sizeof digits, stamp);
+    const char* digit = digits + 1;
+    for (const char16_t separator : std::u16string_view(u".. ::.")) {
+        *out++ = static_cast<char16_t>(*digit++);
+        *out++ = static_cast<char16_t>(*digit++);
+        *out++ = separator;
     }
-    out = PutText(PutNumber(out, t.millisecond, 3), u" |");
+    out = std::copy(digit, digit + 3, out);
+    out = PutText(out, u" |");
     if (level < 0) *out++ = u'-';
     out = PutNumber(out, level < 0 ? 0u - static_cast<std::uint32_t>(level)
                                    : static_cast<std::uint32_t>(level), 1);
