@@ -82,6 +82,13 @@ std::u16string Convert(const char* text, std::size_t length, bool* failed) {
     return buffer;
 }
 
+// Eight bytes from `bytes` all below 0x80.
+bool IsAsciiBlock(const unsigned char* bytes) noexcept {
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    return (word & 0x8080808080808080u) == 0;
+}
+
 void ReportBadUtf8(const char* text) {
     // The input is untrusted: it is copied as bytes, never used as a format.
     const std::string report = std::string("bad utf8 string: '") + text + "'\r\n";
@@ -107,12 +114,14 @@ std::size_t Utf8ToWideReported(const char* text, std::size_t length, char16_t* o
     const unsigned char* const end = source + length;
     // ASCII, most log text, needs no checks: eight bytes are tested at once.
     char16_t* target = out;
-    std::uint64_t word = 0;
-    while (end - source >= 8 && (std::memcpy(&word, source, 8), word & 0x8080808080808080u) == 0)
-        target = std::copy(source, source + 8, target), source += 8;
-    // An ASCII tail is the text's last eight bytes, copied again in part.
-    if (end - source < 8 && length >= 8 && (std::memcpy(&word, end - 8, 8), word & 0x8080808080808080u) == 0)
-        target = std::copy(end - 8, end, out + length - 8), source = end;
+    for (; end - source >= 8 && IsAsciiBlock(source); source += 8)
+        target = std::copy(source, source + 8, target);
+    // An ASCII tail is the text's last eight bytes, copied again in part:
+    // all before it was ASCII, so unit and byte positions still agree.
+    if (end - source < 8 && length >= 8 && IsAsciiBlock(end - 8)) {
+        target = std::copy(end - 8, end, out + length - 8);
+        source = end;
+    }
     while (source < end && *source < 0x80) *target++ = *source++;
     if (source < end && ConvertUTF8toUTF16(&source, end, &target, out + length) != conversionOK) {
         ReportBadUtf8(text);
