@@ -3,10 +3,10 @@
 #include "interface/log_facade.h"
 #include "interface/wide_text.h"
 #include "platform/platform.h"
+#include "text/decimal.h"
 #include "text/printf_format.h"
 
 #include <algorithm>
-#include <charconv>
 #include <initializer_list>
 #include <new>
 #include <string_view>
@@ -121,15 +121,13 @@ void LogCppCallAccess::End(LogCppCall& call) noexcept {
         if (!Tracing()) return;
         // Integer division truncates toward zero: 1,999,999 ns is 1 ms.
         const std::int64_t elapsedMs = (platform::MonotonicNanoseconds() - call.m_tStart) / 1000000;
-        char digits[24];
-        const std::string_view number(digits, static_cast<std::size_t>(
-                                                  std::to_chars(digits, digits + sizeof digits,
-                                                                elapsedMs).ptr - digits));
         if (call.m_bWide) {
-            const std::u16string wideNumber(number.begin(), number.end());
-            LogLine<char16_t>({u"<-- ", ToUtf16(call.m_wsText.c_str()), u" -- ended (",
-                               wideNumber, u"ms)"});
+            std::u16string number;
+            AppendDecimal(number, elapsedMs);
+            LogLine<char16_t>({u"<-- ", ToUtf16(call.m_wsText.c_str()), u" -- ended (", number, u"ms)"});
         } else {
+            std::string number;
+            AppendDecimal(number, elapsedMs);
             LogLine<char>({"<-- ", call.m_sText, " -- ended (", number, "ms)"});
         }
     } catch (...) {
