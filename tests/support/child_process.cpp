@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <stdexcept>
+#include <string>
 
 #ifdef _WIN32
 #  ifndef NOMINMAX
@@ -46,10 +47,19 @@ ChildProcess::ChildProcess(const fs::path& program, const std::vector<std::strin
     startup.hStdOutput = out;
     startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION info{};
-    const BOOL started = ::CreateProcessW(program.wstring().c_str(), command.data(), nullptr,
-                                          nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+    // Wine now and then refuses a start right after a kill; a few tries
+    // outlast that.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        if (attempt > 0) ::Sleep(100);
+        started = ::CreateProcessW(program.wstring().c_str(), command.data(), nullptr, nullptr,
+                                   TRUE, 0, nullptr, nullptr, &startup, &info);
+    }
+    const DWORD error = ::GetLastError();
     ::CloseHandle(out);
-    if (!started) throw std::runtime_error("cannot start " + program.string());
+    if (!started)
+        throw std::runtime_error("cannot start " + program.string() + ": error " +
+                                 std::to_string(error));
     ::CloseHandle(info.hThread);
     m_handle = reinterpret_cast<std::intptr_t>(info.hProcess);
 }
