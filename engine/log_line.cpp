@@ -25,18 +25,16 @@ char16_t* PutText(char16_t* out, const char16_t* text) {
     return out;
 }
 
-}  // namespace
-
-char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId) noexcept {
-    const platform::LocalTime t = platform::LocalTimeNow();
+// "<thread> | yy.mm.dd hh:mm:ss." of `threadId` at `t`.
+char16_t* PutThreadAndSecond(char16_t* out, std::uint32_t threadId,
+                             const platform::LocalTime& t) noexcept {
     out = PutText(PutNumber(out, threadId, 5, u' '), u" | ");
-    // "yy.mm.dd hh:mm:ss.mmm" from one number, yymmddhhmmssmmm, written
-    // behind a leading 1 that keeps its zeros.
+    // "yymmddhhmmss" from one number, written behind a leading 1 that keeps
+    // its zeros.
     std::uint64_t stamp = 1;
     for (const unsigned field : {t.year, t.month, t.day, t.hour, t.minute, t.second})
         stamp = stamp * 100 + field % 100;
-    stamp = stamp * 1000 + t.millisecond % 1000;
-    char digits[20];
+    char digits[13];
     std::to_chars(digits, digits + sizeof digits, stamp);
     const char* digit = digits + 1;
     for (const char16_t separator : std::u16string_view(u".. ::.")) {
@@ -44,7 +42,37 @@ char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId) noexce
         *out++ = static_cast<char16_t>(*digit++);
         *out++ = separator;
     }
-    out = std::copy(digit, digit + 3, out);
+    return out;
+}
+
+bool SameSecond(const platform::LocalTime& a, const platform::LocalTime& b) noexcept {
+    return a.second == b.second && a.minute == b.minute && a.hour == b.hour &&
+           a.day == b.day && a.month == b.month && a.year == b.year;
+}
+
+// The start of this thread's last line: the date and time change once a
+// second, so the lines within it copy their text. The thread id is part of
+// the key, since a forked child inherits the cache but not the id.
+struct SecondText {
+    std::uint32_t threadId = 0;
+    platform::LocalTime time{};
+    std::size_t length = 0;
+    char16_t text[kMaxPrefixUnits] = {};
+};
+thread_local SecondText t_secondText;
+
+}  // namespace
+
+char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId) noexcept {
+    const platform::LocalTime t = platform::LocalTimeNow();
+    SecondText& cached = t_secondText;
+    if (cached.length == 0 || cached.threadId != threadId || !SameSecond(cached.time, t)) {
+        cached.length = PutThreadAndSecond(cached.text, threadId, t) - cached.text;
+        cached.threadId = threadId;
+        cached.time = t;
+    }
+    out = std::copy(cached.text, cached.text + cached.length, out);
+    out = PutNumber(out, t.millisecond % 1000, 3);
     out = PutText(out, u" |");
     if (level < 0) *out++ = u'-';
     out = PutNumber(out, level < 0 ? 0u - static_cast<std::uint32_t>(level)
