@@ -72,12 +72,16 @@ char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId) noexce
         cached.time = t;
     }
     out = std::copy(cached.text, cached.text + cached.length, out);
-    out = PutNumber(out, t.millisecond % 1000, 3);
-    out = PutText(out, u" |");
-    if (level < 0) *out++ = u'-';
-    out = PutNumber(out, level < 0 ? 0u - static_cast<std::uint32_t>(level)
-                                   : static_cast<std::uint32_t>(level), 1);
-    return PutText(out, u"| ");
+    // "mmm |<level>| " in ASCII, the milliseconds behind a leading 1 that
+    // keeps their zeros; widened as it is copied.
+    char tail[20];
+    char* end = std::to_chars(tail, tail + 4, 1000 + t.millisecond % 1000).ptr;
+    *end++ = ' ';
+    *end++ = '|';
+    end = std::to_chars(end, tail + sizeof tail - 2, level).ptr;
+    *end++ = '|';
+    *end++ = ' ';
+    return std::copy(tail + 1, end, out);
 }
 
 std::u16string FormatLinePrefix(int level) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstddef>
+#include <string>
 #include <type_traits>
 
 namespace vzv::printf_walker {
@@ -43,10 +44,11 @@ public:
     // Text of the output width up to its NUL or `limit` units, whichever
     // comes first: nothing past either is read.
     void PutText(const Out* text, std::size_t limit) noexcept {
-        const std::size_t m = limit < m_limit - m_pos ? limit : m_limit - m_pos;
-        std::size_t i = 0;
-        for (; i < m && text[i] != 0; ++i) m_out[m_pos + i] = text[i];
-        m_pos += i;
+        const std::size_t room = limit < m_limit - m_pos ? limit : m_limit - m_pos;
+        const Out* const nul = std::char_traits<Out>::find(text, room, Out{});
+        const std::size_t m = nul != nullptr ? static_cast<std::size_t>(nul - text) : room;
+        std::copy(text, text + m, m_out + m_pos);
+        m_pos += m;
     }
     std::size_t Finish() noexcept {
         m_out[m_pos] = 0;
