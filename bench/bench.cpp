@@ -63,7 +63,8 @@ void UseOurLog(Log::eLOGLEVEL level) {
 // file stays open across repetitions and is moved aside at the cap, inside
 // the timing, as the library's is.
 void Floor(benchmark::State& state, std::size_t textUnits) {
-    std::u16string line = vzv::FormatLinePrefix(2);
+    char16_t prefix[vzv::kMaxPrefixUnits];
+    std::u16string line(prefix, vzv::PutLinePrefix(prefix, 2, vzv::platform::CurrentThreadId()));
     if (textUnits == 0) {
         line += kMessage;
     } else {

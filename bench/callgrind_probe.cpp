@@ -32,7 +32,9 @@ int main(int argc, char** argv) {
     }
     if (kind == "floor") {
         // The finished line, written as it is: what every line costs at least.
-        std::u16string line = vzv::FormatLinePrefix(2) + u"request 42 from 10.0.0.1 took 12.345 ms";
+        char16_t prefix[vzv::kMaxPrefixUnits];
+        std::u16string line(prefix, vzv::PutLinePrefix(prefix, 2, vzv::platform::CurrentThreadId()));
+        line += u"request 42 from 10.0.0.1 took 12.345 ms";
         line += vzv::kLineEnd;
         const std::u16string file(path.begin(), path.end());
         const auto handle = vzv::platform::OpenFile(

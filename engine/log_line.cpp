@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
-#include <string_view>
+#include <initializer_list>
 
 namespace vzv {
 
@@ -14,33 +14,20 @@ namespace {
 // Decimal digits of `value`, right-aligned with `pad` to at least `width`;
 // a longer number widens the field and is never cut.
 char16_t* PutNumber(char16_t* out, std::uint32_t value, int width, char16_t pad = u'0') {
-    char digits[10];
+    char digits[10] = {};
     const char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     for (auto count = end - digits; count < width; ++count) *out++ = pad;
     return std::copy(static_cast<const char*>(digits), end, out);
 }
 
-char16_t* PutText(char16_t* out, const char16_t* text) {
-    while (*text != 0) *out++ = *text++;
-    return out;
-}
-
 // "<thread> | yy.mm.dd hh:mm:ss." of `threadId` at `t`.
 char16_t* PutThreadAndSecond(char16_t* out, std::uint32_t threadId,
                              const platform::LocalTime& t) noexcept {
-    out = PutText(PutNumber(out, threadId, 5, u' '), u" | ");
-    // "yymmddhhmmss" from one number, written behind a leading 1 that keeps
-    // its zeros.
-    std::uint64_t stamp = 1;
-    for (const unsigned field : {t.year, t.month, t.day, t.hour, t.minute, t.second})
-        stamp = stamp * 100 + field % 100;
-    char digits[13];
-    std::to_chars(digits, digits + sizeof digits, stamp);
-    const char* digit = digits + 1;
-    for (const char16_t separator : std::u16string_view(u".. ::.")) {
-        *out++ = static_cast<char16_t>(*digit++);
-        *out++ = static_cast<char16_t>(*digit++);
-        *out++ = separator;
+    out = std::copy_n(u" | ", 3, PutNumber(out, threadId, 5, u' '));
+    const char16_t* separator = u".. ::.";
+    for (const unsigned field : {t.year, t.month, t.day, t.hour, t.minute, t.second}) {
+        out = PutNumber(out, field % 100, 2);
+        *out++ = *separator++;
     }
     return out;
 }
@@ -75,18 +62,9 @@ char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId) noexce
     // "mmm |<level>| " in ASCII, the milliseconds behind a leading 1 that
     // keeps their zeros; widened as it is copied.
     char tail[20];
-    char* end = std::to_chars(tail, tail + 4, 1000 + t.millisecond % 1000).ptr;
-    *end++ = ' ';
-    *end++ = '|';
-    end = std::to_chars(end, tail + sizeof tail - 2, level).ptr;
-    *end++ = '|';
-    *end++ = ' ';
+    char* end = std::copy_n(" |", 2, std::to_chars(tail, tail + 4, 1000 + t.millisecond % 1000).ptr);
+    end = std::copy_n("| ", 2, std::to_chars(end, tail + sizeof tail - 2, level).ptr);
     return std::copy(tail + 1, end, out);
-}
-
-std::u16string FormatLinePrefix(int level) {
-    char16_t buffer[kMaxPrefixUnits];
-    return std::u16string(buffer, PutLinePrefix(buffer, level, platform::CurrentThreadId()));
 }
 
 }  // namespace vzv

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <cstddef>
 
 namespace vzv {
 
@@ -15,8 +15,5 @@ inline constexpr std::size_t kMaxPrefixUnits = 64;
 // Writes the prefix of a line of `threadId` at the current local time at
 // `out` (room for kMaxPrefixUnits) and returns its end.
 char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId) noexcept;
-
-// The prefix for the calling thread and the current local time.
-std::u16string FormatLinePrefix(int level);
 
 }  // namespace vzv

@@ -6,6 +6,7 @@
 #include "text/printf_format.h"
 
 #include <cstdarg>
+#include <type_traits>
 
 namespace Brivant {
 namespace Service {
@@ -26,19 +27,16 @@ bool Drops(std::int32_t level, const void* format) {
     return format == nullptr || CLogEngine::Drops(level);
 }
 
-// Formats into a buffer of `Size` characters and hands the text on.
-template <std::size_t Size>
-void FormatAndLog(void (CLogFacade::*log)(const char*), const char* format, std::va_list args) {
-    char text[Size];
-    vzv::FormatNarrow(text, Size, format, args);
-    (CLogFacade::Instance().*log)(text);
-}
+// The units a format of `Ch` is formatted into.
+template <class Ch>
+using TextOf = std::conditional_t<std::is_same_v<Ch, char>, char, char16_t>;
 
-template <std::size_t Size>
-void FormatAndLog(void (CLogFacade::*log)(const char16_t*), const wchar_t* format,
-                  std::va_list args) {
-    char16_t text[Size];
-    vzv::FormatWide(text, Size, format, args);
+// Formats into a buffer of `Size` units and hands the text on.
+template <std::size_t Size, class Ch>
+void FormatAndLog(void (CLogFacade::*log)(const TextOf<Ch>*), const Ch* format, std::va_list args) {
+    TextOf<Ch> text[Size];
+    if constexpr (std::is_same_v<Ch, char>) vzv::FormatNarrow(text, Size, format, args);
+    else vzv::FormatWide(text, Size, format, args);
     (CLogFacade::Instance().*log)(text);
 }
 

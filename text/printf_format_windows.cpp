@@ -26,16 +26,22 @@ std::size_t Finish(int written, Unit* out, std::size_t count, const Ch* format) 
     return length == count - 1 ? length : printf_walker::CopyFormatText(out, count, format);
 }
 
+// What the runtime is not handed: no room, no format or a refused one.
+template <class Unit, class Ch>
+bool NotForTheRuntime(Unit* out, std::size_t count, const Ch* format, std::size_t& result) noexcept {
+    if (out == nullptr || count == 0) return true;
+    if (!printf_walker::IsValidFormat(format)) result = printf_walker::CopyFormatText(out, count, format);
+    else if (format == nullptr) out[0] = 0;
+    else return false;
+    return true;
+}
+
 }  // namespace
 
 std::size_t FormatNarrow(char* out, std::size_t count, const char* format,
                          std::va_list args) noexcept {
-    if (out == nullptr || count == 0) return 0;
-    if (!printf_walker::IsValidFormat(format)) return printf_walker::CopyFormatText(out, count, format);
-    if (format == nullptr) {
-        out[0] = 0;
-        return 0;
-    }
+    std::size_t result = 0;
+    if (NotForTheRuntime(out, count, format, result)) return result;
     const int written = __stdio_common_vsnprintf_s(kUcrtPrintfOptions, out, count, kUcrtTruncate,
                                                    format, nullptr, args);
     return Finish(written, out, count, format);
@@ -43,12 +49,8 @@ std::size_t FormatNarrow(char* out, std::size_t count, const char* format,
 
 std::size_t FormatWide(char16_t* out, std::size_t count, const wchar_t* format,
                        std::va_list args) noexcept {
-    if (out == nullptr || count == 0) return 0;
-    if (!printf_walker::IsValidFormat(format)) return printf_walker::CopyFormatText(out, count, format);
-    if (format == nullptr) {
-        out[0] = 0;
-        return 0;
-    }
+    std::size_t result = 0;
+    if (NotForTheRuntime(out, count, format, result)) return result;
     // wchar_t is UTF-16 here, laid out as char16_t.
     auto* wide = reinterpret_cast<wchar_t*>(out);
     const int written = __stdio_common_vsnwprintf_s(kUcrtPrintfOptions, wide, count, kUcrtTruncate,

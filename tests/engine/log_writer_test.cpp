@@ -112,7 +112,8 @@ TEST_F(LogWriterTest, TornLastLineIsEndedBeforeContinuing) {
 }
 
 TEST_F(LogWriterTest, RotatesAboveTheCapAtTheFiftiethLine) {
-    const std::uintmax_t lineBytes = (FormatLinePrefix(2).size() + 3) * 2;  // an "x" line on this thread
+    char16_t prefix[kMaxPrefixUnits];
+    const std::uintmax_t lineBytes = (PutLinePrefix(prefix, 2, platform::CurrentThreadId()) - prefix + 3) * 2;  // an "x" line
     test::Prefill(file, kMaxLogFileSize - 50 * lineBytes);
     test::WriteBytes(dir.path() / "app.log_old", "former generation");
     Writer(false);
