@@ -84,11 +84,12 @@ def main():
         start("collector")
         start("host")  # it retries until the collector listens
         start("reader")
-        # A begins with one record and zeros to just below the size cap; it
-        # crosses the cap in its second half, logged while the reader is away.
+        # A begins with one record and zeros to 250 kB below the size cap: its
+        # records (about 120 bytes each) cross the cap in its second half,
+        # logged while the reader is away.
         (logs / "A.log").write_bytes(
             time.strftime("    1 | %y.%m.%d %H:%M:%S.000 |2| prefill\r\n").encode("utf-16-le"))
-        os.truncate(logs / "A.log", 52428800 - 60000)
+        os.truncate(logs / "A.log", 52428800 - 250000)
         first = client("A")
         wait_until("A's first records at the collector", lambda: stored("A") > 100)
         if stop("reader") != 0:
