@@ -20,7 +20,8 @@ void ExpectFreshDefault(const std::u16string& path, const std::u16string& dir) {
     const std::time_t now = std::time(nullptr);
     const auto stamped = [&](std::time_t at) {
         std::ostringstream name;
-        name << Narrow(dir) << std::put_time(std::localtime(&at), "VuzavovEro_%Y-%m-%d_%H-%M-%S.log");
+        name << Narrow(dir)
+             << std::put_time(std::localtime(&at), "VuzavovEro_%Y-%m-%d_%H-%M-%S.log");
         return Narrow(path) == name.str();
     };
     EXPECT_TRUE(stamped(now) || stamped(now - 1)) << Narrow(path);
@@ -36,10 +37,10 @@ TEST(LogConfig, DefaultAndClientPathsWithAndWithoutProgramData) {
     CLogConfig::s_wsLogPath = u"C:\\Logs\\";  // names no file: a fresh default in its place
     ExpectFreshDefault(CLogConfig::GetLogPath(), licensing);
     // Other paths stay as they were set, also one that looks like a default.
-    for (const char16_t* client :
-         {u"%VZV_DIR%\\app.log", u"X:\\Data\\Brivant\\Licensing\\VuzavovEro_2001-02-03_04-05-06.log"}) {
+    const std::u16string earlier = licensing + u"VuzavovEro_2001-02-03_04-05-06.log";
+    for (const std::u16string& client : {std::u16string(u"%VZV_DIR%\\app.log"), earlier}) {
         CLogConfig::s_wsLogPath = client;
-        EXPECT_EQ(CLogConfig::GetLogPath(), std::u16string(client));
+        EXPECT_EQ(CLogConfig::GetLogPath(), client);
     }
     // Without PROGRAMDATA, the user's own state directory takes its place.
     UnsetEnv("PROGRAMDATA");

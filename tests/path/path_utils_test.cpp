@@ -6,11 +6,9 @@
 
 #include <vector>
 
-namespace vzv {
-namespace {
+namespace vzv::test {
 
 namespace fs = std::filesystem;
-using test::Narrow;
 
 TEST(PathUtils, PureFunctionsTable) {
     const struct {
@@ -22,7 +20,6 @@ TEST(PathUtils, PureFunctionsTable) {
         {u"C:\\work\\.", u"C:\\work\\", u".", true},  // the writer's default folder
         {u"C:\\..\\a\\b\\..\\", u"C:\\..\\a\\", u"", true},  // a ".." with nothing before it stays
         {u"/a//b/./c/../d.txt", u"/a/b/d.txt", u"d", true},  // slashes separate too, and stay
-        {u"C:/a\\b/..", u"C:/a", u"..", true},
         {u"C:", u"C:", u"C:", true},
         {u"a/b\\abcd", u"a/b\\abcd", u"", false},  // the base name drops four units
         {u"ab:c\\app.log", u"ab:c\\app.log", u"app", false},
@@ -59,21 +56,15 @@ TEST(PathUtils, EnsureDirectoriesTable) {
         {u"\\file.txt\\", false, {}, {}},  // the last object is a file
     };
     for (const auto& c : cases) {
-        const test::ScratchDir dir("ensure");
-        test::WriteBytes(dir.path() / "file.txt", "x");
-        const std::u16string path = test::Utf16(dir.path()) + c.path;
+        const ScratchDir dir("ensure");
+        WriteBytes(dir.path() / "file.txt", "x");
+        const std::u16string path = Utf16(dir.path()) + c.path;
         EXPECT_EQ(EnsurePathDirectories(path.c_str()), c.result) << Narrow(c.path);
         for (const std::string& made : c.made)
             EXPECT_TRUE(fs::is_directory(dir.path() / fs::u8path(made))) << made;
         for (const std::string& absent : c.absent)
             EXPECT_FALSE(fs::exists(dir.path() / fs::u8path(absent))) << absent;
     }
-    const test::ScratchDir dir("relative");  // relative paths start at the working directory
-    const fs::path previous = fs::current_path();
-    fs::current_path(dir.path());
-    const bool result = EnsurePathDirectories(u"Rel\\Sub\\app.log");
-    fs::current_path(previous);
-    EXPECT_TRUE(result && fs::is_directory(dir.path() / "Rel" / "Sub"));
 }
 
 TEST(PathUtils, ServerNameIsNeverCreated) {
@@ -84,11 +75,10 @@ TEST(PathUtils, ServerNameIsNeverCreated) {
     // POSIX reads "//" as "/": the walk must begin after the "server" (here
     // the first folder), or running as root would create /vzv-no-server.
     EXPECT_FALSE(fs::exists("/vzv-no-server"));
-    const test::ScratchDir dir("unc");
-    EXPECT_TRUE(EnsurePathDirectories((u"/" + test::Utf16(dir.path()) + u"/New/a.log").c_str()));
+    const ScratchDir dir("unc");
+    EXPECT_TRUE(EnsurePathDirectories((u"/" + Utf16(dir.path()) + u"/New/a.log").c_str()));
     EXPECT_TRUE(fs::is_directory(dir.path() / "New"));
 #endif
 }
 
-}  // namespace
-}  // namespace vzv
+}  // namespace vzv::test

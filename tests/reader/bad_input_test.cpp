@@ -21,15 +21,14 @@ TEST_F(ReaderTest, WhatIsNotALogIsRefusedAndACutLogRepaired) {
     WriteBytes(File("empty.log"), "");
     std::string binary;
     for (int i = 0; i < 1000; ++i) binary += static_cast<char>(i * 7);
-    WriteBytes(File("binary.log"), binary);
-    // The right line in the wrong encoding, and an odd number of bytes.
-    WriteBytes(File("utf8.log"), " 1234 | 26.12.05 14:05:09.123 |2| text\r\n ");
     // Folders: none/ holds no log by name, bad/ no log of this library, and
     // mixed/ a log beside a file that is not one.
     for (const char* folder : {"none", "bad", "mixed"}) fs::create_directory(File(folder));
+    for (const char* name : {"binary.log", "bad/binary.log", "mixed/binary.log"})
+        WriteBytes(File(name), binary);
     WriteBytes(File("none/readme.txt"), "not a log by name");
-    fs::copy_file(File("binary.log"), File("bad/binary.log"));
-    fs::copy_file(File("binary.log"), File("mixed/binary.log"));
+    // The right line in the wrong encoding, and an odd number of bytes.
+    WriteBytes(File("utf8.log"), " 1234 | 26.12.05 14:05:09.123 |2| text\r\n ");
     Writer("mixed/app.log")->WriteNarrow(2, "hello");
 
     const struct {

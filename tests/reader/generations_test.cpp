@@ -57,7 +57,8 @@ TEST_F(ReaderTest, FolderFollowResumesWithoutLossOrRepeat) {
     a->WriteNarrow(2, "a4");  // rotates first
     Writer("logs/b.log")->WriteNarrow(2, "b1");
     runOnce();
-    EXPECT_EQ(runOnce(), (Lines{"a1", "a2", "a3", "Runtime Log continue", "=========", "a4", "b1"}));
+    const Lines shipped{"a1", "a2", "a3", "Runtime Log continue", "=========", "a4", "b1"};
+    EXPECT_EQ(runOnce(), shipped);
 }
 
 }  // namespace vzv::test

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -33,10 +32,9 @@ inline Lines Field(const std::string& json, const std::string& name) {
 // The messages without the level-switch lines, which depend on the engine's
 // order of work, not on the reader.
 inline Lines Records(const std::string& json) {
-    Lines texts = Field(json, "message");
-    texts.erase(std::remove_if(texts.begin(), texts.end(),
-                               [](const std::string& t) { return t.rfind("Switch", 0) == 0; }),
-                texts.end());
+    Lines texts;
+    for (const std::string& text : Field(json, "message"))
+        if (text.rfind("Switch", 0) != 0) texts.push_back(text);
     return texts;
 }
 

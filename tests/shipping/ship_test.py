@@ -20,7 +20,7 @@ from pathlib import Path
 BIN = Path(sys.argv[1]).resolve() / "bin"
 WORK = Path(sys.argv[1]).resolve() / "shipping"
 CONF = Path(__file__).resolve().parents[2] / "contrib" / "rsyslog"
-COUNTS = {"A": 1500, "B": 1000, "C": 1000}  # records per thread of each start
+COUNT = 1000  # records per thread of each start of the client
 
 
 def wait_until(what, check, seconds=120):
@@ -68,7 +68,7 @@ def main():
         return daemons.pop(name).wait(timeout=20)
 
     def client(tag):
-        argv = [str(BIN / "shipping_client"), str(logs / f"{tag}.log"), tag, str(COUNTS[tag])]
+        argv = [str(BIN / "shipping_client"), str(logs / f"{tag}.log"), tag, str(COUNT)]
         return subprocess.Popen(argv, env=env, stdin=subprocess.PIPE)
 
     # The client logs the second half of its records once its input ends.
@@ -84,12 +84,12 @@ def main():
         start("collector")
         start("host")  # it retries until the collector listens
         start("reader")
-        # A begins with one record and zeros to 250 kB below the size cap: its
+        # A begins with one record and zeros to 180 kB below the size cap: its
         # records (about 120 bytes each) cross the cap in its second half,
         # logged while the reader is away.
         (logs / "A.log").write_bytes(
             time.strftime("    1 | %y.%m.%d %H:%M:%S.000 |2| prefill\r\n").encode("utf-16-le"))
-        os.truncate(logs / "A.log", 52428800 - 250000)
+        os.truncate(logs / "A.log", 52428800 - 180000)
         first = client("A")
         wait_until("A's first records at the collector", lambda: stored("A") > 100)
         if stop("reader") != 0:
@@ -99,7 +99,7 @@ def main():
         if not (logs / "A.log_old").exists():
             sys.exit("FAIL: A did not rotate")
         start("reader")
-        wait_until("B's records at the collector", lambda: stored("B") >= 2 * COUNTS["B"])
+        wait_until("B's records at the collector", lambda: stored("B") >= 2 * COUNT)
         stop("collector")
         ended(client("C"))
         # State lines after the header: "<volume> <index> <offset> <head> <hash> <path>".
@@ -120,7 +120,7 @@ def main():
 
     received = records(lines(store))
     ours = sum(n for (_, _, level, _), n in expected.items() if level != 0)
-    logged = 1 + sum(2 * count + 20 for count in COUNTS.values())  # the prefill, the early ones
+    logged = 1 + 3 * (2 * COUNT + 20)  # the prefill, three starts with their early records
     lost, extra = expected - received, received - expected
     if ours != logged or lost or extra:
         sys.exit(f"FAIL: {logged} logged, {ours} in the logs; lost {sorted(lost)[:5]}, "
