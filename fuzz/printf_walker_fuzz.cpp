@@ -21,8 +21,8 @@ const wchar_t* const t = kText;
 // Walks into count units of a larger buffer: the text must end within them
 // and nothing beyond them may change.
 template <class Ch, class Fmt>
-std::basic_string<Ch> Walk(std::size_t (*walk)(Ch*, std::size_t, const Fmt*, va_list) noexcept, std::size_t count,
-                           const Fmt* format, ...) {
+std::basic_string<Ch> Walk(std::size_t (*walk)(Ch*, std::size_t, const Fmt*, va_list) noexcept,
+                           std::size_t count, const Fmt* format, ...) {
     std::vector<Ch> out(count + 1, Ch(0x7F));
     va_list args;
     va_start(args, format);
@@ -32,9 +32,9 @@ std::basic_string<Ch> Walk(std::size_t (*walk)(Ch*, std::size_t, const Fmt*, va_
     return std::basic_string<Ch>(out.data(), n);
 }
 
-#define VZV_ARGS                                                                          \
-    t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, \
-        t, t, t, t, t, t, t, t, t, t, t, 1.5, -2.25, 3e300, 0.0, 1e-300, 7.0, 8.0, 9.0
+#define VZV_ARGS                                                                                 \
+    t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, t, \
+        t, t, t, t, t, t, t, t, t, 1.5, -2.25, 3e300, 0.0, 1e-300, 7.0, 8.0, 9.0
 
 }  // namespace
 
@@ -44,11 +44,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (std::count(data + 1, data + size, '%') > 8) return 0;
     const std::size_t count = data[0] % 80 + 1;
     const std::string format(reinterpret_cast<const char*>(data + 1), size - 1);
-    const std::string narrow = Walk(&vzv::printf_walker::WalkNarrow, count, format.c_str(), VZV_ARGS);
-    if (!vzv::printf_walker::IsValidFormat(format.c_str()) && narrow != format.substr(0, narrow.size())) std::abort();
+    namespace walker = vzv::printf_walker;
+    const std::string narrow = Walk(&walker::WalkNarrow, count, format.c_str(), VZV_ARGS);
+    if (!walker::IsValidFormat(format.c_str()) && narrow != format.substr(0, narrow.size()))
+        std::abort();
     const std::u16string units = vzv::fuzz::Utf16(data + 1, size - 1);
     const std::wstring wideFormat(units.begin(), units.end());
-    Walk(&vzv::printf_walker::WalkWide, count, wideFormat.c_str(), VZV_ARGS);
-    vzv::printf_walker::IsValidFormat(wideFormat.c_str());
+    Walk(&walker::WalkWide, count, wideFormat.c_str(), VZV_ARGS);
+    walker::IsValidFormat(wideFormat.c_str());
     return 0;
 }

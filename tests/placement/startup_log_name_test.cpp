@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 namespace vzv {
-namespace {
 
 TEST(StartupLogName, CutsAtTheFirstDotLog) {
     const struct {
@@ -21,5 +20,4 @@ TEST(StartupLogName, CutsAtTheFirstDotLog) {
     for (const auto& c : cases) EXPECT_EQ(StartupLogName(c.path), c.startup);
 }
 
-}  // namespace
 }  // namespace vzv
