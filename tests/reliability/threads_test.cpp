@@ -3,41 +3,34 @@
 #include "reliability_fixture.h"
 
 #include <atomic>
-#include <chrono>
 #include <map>
 #include <regex>
 #include <set>
-#include <thread>
-#include <utility>
 
 namespace vzv::test {
 namespace {
 
-constexpr int kLoggers = 8;
-constexpr int kLinesEach = 1500;
-
-using NarrowCall = void (*)(const char*, ...);
-using WideCall = void (*)(const wchar_t*, ...);
-const NarrowCall kNarrow[] = {Log::Error, Log::Information, Log::Debug, Log::Verbose};
-const WideCall kWide[] = {Log::Error, Log::Information, Log::Debug, Log::Verbose};
+constexpr int kLoggers = 8, kLinesEach = 1500;
 
 // Line i of a thread goes out at level i % 4 + 1, narrow or wide by thread.
 void LogNumbered(int thread) {
+    using NarrowCall = void (*)(const char*, ...);
+    using WideCall = void (*)(const wchar_t*, ...);
+    static const NarrowCall narrow[] = {Log::Error, Log::Information, Log::Debug, Log::Verbose};
+    static const WideCall wide[] = {Log::Error, Log::Information, Log::Debug, Log::Verbose};
     for (int i = 0; i < kLinesEach; ++i) {
         // Now and then a gap, so that the level changer and the mover get
         // the lock between lines and not only after them.
         if (i % 8 == 7) std::this_thread::yield();
-        const int level = i % 4 + 1;
         if (thread % 2 == 1)
-            kWide[level - 1](L"t%d n%d L%d", thread, i, level);
+            wide[i % 4](L"t%d n%d L%d", thread, i, i % 4 + 1);
         else
-            kNarrow[level - 1]("t%d n%d L%d", thread, i, level);
+            narrow[i % 4]("t%d n%d L%d", thread, i, i % 4 + 1);
     }
 }
 
 TEST_F(ReliabilityTest, ThreadsLevelChangesAndMovesLoseNothing) {
-    const fs::path a = root / "a" / "app.log";
-    const fs::path b = root / "b" / "app.log";
+    const fs::path a = root / "a" / "app.log", b = root / "b" / "app.log";
     ASSERT_TRUE(SetLogFilePath(Wide(a).c_str()));
     Log::SetLogLevel(Log::LOGLEVEL_VERBOSE);
     Log::Error("before the moves");
@@ -58,25 +51,23 @@ TEST_F(ReliabilityTest, ThreadsLevelChangesAndMovesLoseNothing) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
     });
-    int moves = 1;
-    bool atB = true;
     // At least two more moves, so the start-up log has followed both ways.
-    while (running > 0 || moves < 3) {
+    bool atB = true;
+    for (int moves = 1; running > 0 || moves < 3; ++moves) {
         atB = !atB;
         Log::SetLogPath(Wide(atB ? b : a).c_str());
-        ++moves;
         std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
     for (std::thread& thread : threads) thread.join();
 
-    // The files the moves promise: both logs, continued on each return, and
-    // the start-up log beside the last one only.
-    const fs::path last = atB ? b : a;
+    // Both logs, continued on each return, and the start-up log beside the
+    // last one only.
+    const fs::path startup = (atB ? b : a).parent_path() / "app.startup.log";
     std::set<fs::path> files;
     for (const fs::path& dir : {root / "a", root / "b"})
         for (const auto& entry : fs::directory_iterator(dir)) files.insert(entry.path());
-    EXPECT_EQ(files, (std::set<fs::path>{a, b, last.parent_path() / "app.startup.log"}));
-    EXPECT_EQ(Texts(last.parent_path() / "app.startup.log"), Lines{"before the moves"});
+    EXPECT_EQ(files, (std::set<fs::path>{a, b, startup}));
+    EXPECT_EQ(Texts(startup), Lines{"before the moves"});
 
     static const std::regex shape(R"(t(\d) n(\d+) L(\d))");
     static const std::regex levelSwitch(R"(Switch Runtime Log Level from '\w+' to '\w+')");
@@ -84,7 +75,7 @@ TEST_F(ReliabilityTest, ThreadsLevelChangesAndMovesLoseNothing) {
     for (const fs::path& file : {a, b}) {
         const LogScan scan = ScanLog(file);
         EXPECT_EQ(scan.broken, 0u) << file;
-        std::map<int, int> lastNumber;
+        std::map<int, int> last;  // thread -> number
         for (const LogRecord& line : scan.lines) {
             std::smatch m;
             if (line.level == 0) {
@@ -95,7 +86,7 @@ TEST_F(ReliabilityTest, ThreadsLevelChangesAndMovesLoseNothing) {
             const int thread = std::stoi(m[1]), number = std::stoi(m[2]);
             EXPECT_EQ(std::stoi(m[3]), line.level) << line.text;
             EXPECT_TRUE(seen.insert({thread, number}).second) << "duplicated: " << line.text;
-            EXPECT_GT(number, std::exchange(lastNumber.try_emplace(thread, -1).first->second, number))
+            EXPECT_GT(number, std::exchange(last.try_emplace(thread, -1).first->second, number))
                 << "out of order in " << file;
         }
     }
