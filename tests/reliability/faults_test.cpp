@@ -15,19 +15,16 @@ protected:
         Log::SetLogLevel(Log::LOGLEVEL_INFO);
         Log::Information("before");
     }
-    // Some lines into the faulty place; none may end the process.
+    // Lines into the faulty place; none may end the process.
     static void LogDuringFault() {
         for (int i = 0; i < 200; ++i) Log::Information("during %d", i);
         Log::Error("error during");
     }
-    // Logging resumes in a fresh place; `startup`: the first file followed.
-    void ExpectResumes(const std::string& where, bool startup = false) {
+    // Logging resumes in a fresh place.
+    void ExpectResumes(const std::string& where) {
         SetLogFilePath(Path(where + "/app.log").c_str());
         Log::Information("after");
-        EXPECT_EQ(Texts(root / where / "app.log"), Lines{"after"});
-        if (startup) {
-            EXPECT_EQ(Texts(root / where / "app.startup.log"), Lines{"before"});
-        }
+        EXPECT_EQ(LogLines(root / where / "app.log"), Lines{"2:after"});
     }
 };
 
@@ -54,7 +51,8 @@ TEST_F(FaultsTest, PathsThatCannotBeUsed) {
         LogDuringFault();
     }
     EXPECT_FALSE(fs::exists(root / "blocker" / "sub"));
-    ExpectResumes("good", true);
+    ExpectResumes("good");
+    EXPECT_EQ(LogLines(root / "good" / "app.startup.log"), Lines{"2:before"});
     EXPECT_FALSE(fs::exists(root / "first" / "app.log"));
     // The default name in a folder from a huge PROGRAMDATA.
     SetEnv("PROGRAMDATA", root.u8string() + "/" + std::string(5000, 'e'));
@@ -83,16 +81,17 @@ TEST_F(FaultsTest, FullDisk) {
     SetLogFilePath(Wide(mount / "app.log").c_str());
     const std::string filler(300, 'x');
     for (int i = 0; i < 400; ++i) Log::Information("%d %s", 1000 + i, filler.c_str());
-    const std::size_t kept = Texts(mount / "app.log").size();
+    const std::size_t kept = LogLines(mount / "app.log").size();
     EXPECT_LT(kept, 400u) << "the disk never filled";
     fs::remove(mount / "ballast");
     for (int i = 400; i < 405; ++i) Log::Information("%d %s", 1000 + i, filler.c_str());
     // The lines that fitted, then those after the room came back: none cut.
     Lines expected;
     for (std::size_t i = 0; i < kept + 5; ++i)
-        expected.push_back(std::to_string(1000 + (i < kept ? i : 400 + i - kept)) + " " + filler);
-    EXPECT_EQ(Texts(mount / "app.log"), expected);
-    ExpectResumes("good", true);
+        expected.push_back("2:" + std::to_string(1000 + (i < kept ? i : 400 + i - kept)) + " " +
+                           filler);
+    EXPECT_EQ(LogLines(mount / "app.log"), expected);
+    ExpectResumes("good");
 #endif
 }
 
@@ -108,9 +107,9 @@ TEST_F(FaultsTest, LogDeletedOrRenamedWhileOpen) {
     fs::rename(second, root / "renamed.log", error);
     LogDuringFault();
     ExpectResumes("after-rename");
-    const Lines kept = Texts(error ? second : root / "renamed.log");
+    const Lines kept = LogLines(error ? second : root / "renamed.log");
     ASSERT_FALSE(kept.empty());
-    EXPECT_EQ(kept.back(), "error during") << "the renamed file got the lines meanwhile";
+    EXPECT_EQ(kept.back(), "1:error during") << "the renamed file got the lines meanwhile";
 }
 
 }  // namespace

@@ -17,16 +17,6 @@ using ReliabilityTest = ApiTest;
 inline constexpr std::uintmax_t kCap = 52428800;
 inline const fs::path kChild = VZV_CHILD;
 
-// The texts of the whole lines, without the library's own (level 0).
-inline Lines Texts(const fs::path& path, std::uintmax_t from = 0) {
-    const LogScan scan = ScanLog(path, from);
-    EXPECT_EQ(scan.broken, 0u) << path;
-    Lines texts;
-    for (const LogRecord& line : scan.lines)
-        if (line.level != 0) texts.push_back(line.text);
-    return texts;
-}
-
 // Waits (up to half a minute) until a child's output holds `text`.
 inline bool WaitForOutput(const fs::path& output, const std::string& text) {
     for (int i = 0; i < 6000; ++i) {

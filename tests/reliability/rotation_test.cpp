@@ -32,18 +32,17 @@ TEST_F(RotationTest, LinesAroundARotationLandOnceAndNoChildInheritsTheLog) {
     ASSERT_TRUE(fs::exists(old));
     EXPECT_GT(fs::file_size(old), kCap);
     EXPECT_FALSE(fs::exists(root / "app_.log")) << "the rename was blocked";
-    std::multiset<std::string> logged, expected{"open"};
-    for (const Lines& part : {Texts(old, kPrefill), Texts(log)})
-        logged.insert(part.begin(), part.end());
+    EXPECT_EQ(ReadBytes(log).substr(0, 2), "\xFF\xFE");
+    const Lines fresh = LogLines(log);
+    ASSERT_GE(fresh.size(), 2u);
+    EXPECT_EQ(Lines(fresh.begin(), fresh.begin() + 2),
+              (Lines{"0:Runtime Log continue", "0:========="}));
+    std::multiset<std::string> logged(fresh.begin() + 2, fresh.end()), expected{"2:open"};
+    for (const std::string& line : LogLines(old, kPrefill)) logged.insert(line);
     for (int t = 0; t < kThreads; ++t)
         for (int i = 0; i < kEach; ++i)
-            expected.insert("t" + std::to_string(t) + " n" + std::to_string(i));
+            expected.insert("2:t" + std::to_string(t) + " n" + std::to_string(i));
     EXPECT_EQ(logged, expected);
-    EXPECT_EQ(ReadBytes(log).substr(0, 2), "\xFF\xFE");
-    const LogScan fresh = ScanLog(log);
-    ASSERT_GE(fresh.lines.size(), 2u);
-    EXPECT_EQ(fresh.lines[0].text, "Runtime Log continue");
-    EXPECT_EQ(fresh.lines[1].text, "=========");
 
     // POSIX: the descriptors the child had after exec, none of them our log.
     ASSERT_TRUE(WaitForOutput(output, "ready"));

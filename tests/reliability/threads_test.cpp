@@ -67,7 +67,7 @@ TEST_F(ReliabilityTest, ThreadsLevelChangesAndMovesLoseNothing) {
     for (const fs::path& dir : {root / "a", root / "b"})
         for (const auto& entry : fs::directory_iterator(dir)) files.insert(entry.path());
     EXPECT_EQ(files, (std::set<fs::path>{a, b, startup}));
-    EXPECT_EQ(Texts(startup), Lines{"before the moves"});
+    EXPECT_EQ(LogLines(startup), Lines{"1:before the moves"});
 
     static const std::regex shape(R"(t(\d) n(\d+) L(\d))");
     static const std::regex levelSwitch(R"(Switch Runtime Log Level from '\w+' to '\w+')");

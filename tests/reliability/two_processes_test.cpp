@@ -14,13 +14,13 @@ TEST_F(ReliabilityTest, SecondProcessIsRefusedWhileTheFirstHoldsTheFile) {
     Log::Information("first 0");
 
     ChildProcess second(kChild, {"log", log.u8string(), "300", "second"}, output);
-    Lines expected{"first 0"};
+    Lines expected{"2:first 0"};
     for (int i = 1; i < 600; ++i) {
         Log::Information("first %d", i);
-        expected.push_back("first " + std::to_string(i));
+        expected.push_back("2:first " + std::to_string(i));
     }
     EXPECT_EQ(second.Wait(), 0) << "the refused client must carry on";
-    EXPECT_EQ(Texts(log), expected);
+    EXPECT_EQ(LogLines(log), expected);
     // Its calls returned normally: 300 lines from each of its two threads.
     const std::string reports = ReadBytes(output);
     EXPECT_EQ(std::count(reports.begin(), reports.end(), '\n'), 600);

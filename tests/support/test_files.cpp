@@ -103,8 +103,8 @@ LogScan ScanLog(const fs::path& path, std::uintmax_t from) {
     return scan;
 }
 
-std::vector<std::string> LogLines(const fs::path& path) {
-    const LogScan scan = ScanLog(path);
+std::vector<std::string> LogLines(const fs::path& path, std::uintmax_t from) {
+    const LogScan scan = ScanLog(path, from);
     EXPECT_EQ(scan.broken, 0u) << path;
     std::vector<std::string> lines;
     for (const LogRecord& line : scan.lines)

@@ -57,6 +57,6 @@ struct LogScan {
 // that expect damage: a missing file reads as empty.
 LogScan ScanLog(const std::filesystem::path& path, std::uintmax_t from = 0);
 // The lines as "<level>:<text>", each expected whole.
-std::vector<std::string> LogLines(const std::filesystem::path& path);
+std::vector<std::string> LogLines(const std::filesystem::path& path, std::uintmax_t from = 0);
 
 }  // namespace vzv::test
