@@ -20,8 +20,8 @@ TEST_F(ReliabilityTest, KilledClientLeavesWholeContiguousLines) {
     for (int run = 0; run < kKills; ++run) {
         const fs::path output = root / ("out" + std::to_string(run) + ".txt");
         {
-            ChildProcess child(kChild, {"log", log.u8string(), "100000000", "r" + std::to_string(run)},
-                               output);
+            ChildProcess child(kChild, {output.u8string(), "log", log.u8string(), "100000000",
+                                        "r" + std::to_string(run)});
             // Every fourth kill may land during start-up and placement; the
             // rest while lines flow.
             if (run % 4 != 0) {

@@ -88,7 +88,7 @@ TEST_F(FaultsTest, FullDisk) {
     // The lines that fitted, then those after the room came back: none cut.
     Lines expected;
     for (std::size_t i = 0; i < kept + 5; ++i)
-        expected.push_back("2:" + std::to_string(1000 + (i < kept ? i : 400 + i - kept)) + " " +
+        expected.push_back("2:" + std::to_string(i < kept ? 1000 + i : 1400 + i - kept) + " " +
                            filler);
     EXPECT_EQ(LogLines(mount / "app.log"), expected);
     ExpectResumes("good");

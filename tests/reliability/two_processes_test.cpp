@@ -13,7 +13,7 @@ TEST_F(ReliabilityTest, SecondProcessIsRefusedWhileTheFirstHoldsTheFile) {
     Log::SetLogLevel(Log::LOGLEVEL_INFO);
     Log::Information("first 0");
 
-    ChildProcess second(kChild, {"log", log.u8string(), "300", "second"}, output);
+    ChildProcess second(kChild, {output.u8string(), "log", log.u8string(), "300", "second"});
     Lines expected{"2:first 0"};
     for (int i = 1; i < 600; ++i) {
         Log::Information("first %d", i);

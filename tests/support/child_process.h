@@ -1,6 +1,5 @@
-// Child processes for tests that need a second client, started with their
-// standard output in a file and killed without warning. The only test file
-// that starts processes (std:: has none).
+// Child processes for tests that need a second client, killed without
+// warning. The only test file that starts processes (std:: has none).
 #pragma once
 
 #include <cstdint>
@@ -12,12 +11,10 @@ namespace vzv::test {
 
 class ChildProcess {
 public:
-    // Starts `program` with `args`; its standard output goes to `output`
-    // (created or truncated). Throws std::runtime_error when it cannot start.
-    // Handles are inheritable as far as the OS allows, so that a handle
-    // wrongly left inheritable would show.
-    ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
-                 const std::filesystem::path& output);
+    // Starts `program` with `args`; throws std::runtime_error when it cannot
+    // start. Handles are inheritable as far as the OS allows, so that a
+    // handle wrongly left inheritable would show.
+    ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& args);
     // Kills a child that still runs (SIGKILL or TerminateProcess) and waits
     // for its end.
     ~ChildProcess();

@@ -1,8 +1,10 @@
-// A client for the reliability tests, run as a separate process.
-//   log <path> <count> <tag>  two threads log "<tag> t<k> n<i> end" for
-//                             i < count at Information and print "<k> <i>"
-//                             once each call has returned
-//   hold                      lists its open descriptors (POSIX), then waits
+// A client for the reliability tests, run as a separate process with its
+// standard output in the file <output> (created or truncated).
+//   <output> log <path> <count> <tag>  two threads log "<tag> t<k> n<i> end"
+//                                      for i < count at Information and print
+//                                      "<k> <i>" once each call has returned
+//   <output> hold                      lists its open descriptors (POSIX),
+//                                      then waits
 // It ends itself after a minute whatever the mode, so a test that dies
 // leaves nothing behind.
 #include "VuzavovEro.h"
@@ -54,9 +56,10 @@ int Hold() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 5 && argv[1] == std::string("log"))
-        return LogNumbered(argv[2], std::strtol(argv[3], nullptr, 10), argv[4]);
-    if (argc == 2 && argv[1] == std::string("hold")) return Hold();
-    std::fprintf(stderr, "usage: reliability_child log <path> <count> <tag> | hold\n");
+    if (argc < 3 || !std::freopen(argv[1], "w", stdout)) return 2;
+    if (argc == 6 && argv[2] == std::string("log"))
+        return LogNumbered(argv[3], std::strtol(argv[4], nullptr, 10), argv[5]);
+    if (argc == 3 && argv[2] == std::string("hold")) return Hold();
+    std::fprintf(stderr, "usage: reliability_child <output> log <path> <count> <tag> | hold\n");
     return 2;
 }
