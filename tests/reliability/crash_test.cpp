@@ -41,12 +41,12 @@ TEST_F(ReliabilityTest, KilledClientLeavesWholeContiguousLines) {
     const LogScan scan = ScanLog(log);
     std::size_t cut = scan.broken;
     std::map<std::pair<int, int>, long> logged;  // (run, thread) -> lines
-    for (const LogRecord& line : scan.lines) {
+    for (const std::string& line : scan.lines) {
         int run = 0, thread = 0;
         long number = 0;
         char end[4] = {};
-        if (line.level == 0) continue;
-        if (std::sscanf(line.text.c_str(), "r%d t%d n%ld %3s", &run, &thread, &number, end) != 4 ||
+        if (line.rfind("0:", 0) == 0) continue;
+        if (std::sscanf(line.c_str(), "2:r%d t%d n%ld %3s", &run, &thread, &number, end) != 4 ||
             std::string(end) != "end") {
             ++cut;
             continue;

@@ -98,18 +98,15 @@ LogScan ScanLog(const fs::path& path, std::uintmax_t from) {
             continue;
         }
         const auto body = static_cast<std::size_t>(m.length(0));
-        scan.lines.push_back({std::stoi(m[1].str()), line.substr(body, line.size() - body - 1)});
+        scan.lines.push_back(m[1].str() + ":" + line.substr(body, line.size() - body - 1));
     }
     return scan;
 }
 
 std::vector<std::string> LogLines(const fs::path& path, std::uintmax_t from) {
-    const LogScan scan = ScanLog(path, from);
+    LogScan scan = ScanLog(path, from);
     EXPECT_EQ(scan.broken, 0u) << path;
-    std::vector<std::string> lines;
-    for (const LogRecord& line : scan.lines)
-        lines.push_back(std::to_string(line.level) + ":" + line.text);
-    return lines;
+    return std::move(scan.lines);
 }
 
 }  // namespace vzv::test
