@@ -2,36 +2,23 @@
 // functions (counting_allocator.cpp). The interface is compiled into it (see
 // tests/CMakeLists.txt), so on Windows too every allocation of the library
 // goes through them.
-#include "VuzavovEro.h"
+#include "api/api_fixture.h"
 #include "engine/log_engine.h"
 #include "engine/log_writer.h"
 #include "perf/counting_allocator.h"
-#include "support/test_files.h"
-
-#include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 #include <future>
-#include <string>
 
 namespace vzv::test {
 namespace {
 
-namespace fs = std::filesystem;
-using Log = Brivant::Service::VuzavovEro;
-
-class AllocationTest : public ::testing::Test {
+class AllocationTest : public ApiTest {
 protected:
-    AllocationTest() : m_dir("perf"), m_log(m_dir.path() / "perf.log") {
-        SetEnv("PROGRAMDATA", m_dir.path().u8string());
-        Log::SetLogPath(Wide(m_log).c_str());
-    }
+    AllocationTest() { Log::SetLogPath(Wide(m_log).c_str()); }
     std::uintmax_t LogSize() const { return fs::exists(m_log) ? fs::file_size(m_log) : 0; }
 
-private:
-    ScratchDir m_dir;
-    const fs::path m_log;
+    const fs::path m_log = root / "perf.log";
 };
 
 // Calls below the level, or while logging is off, neither wait for the
@@ -86,9 +73,10 @@ TEST_F(AllocationTest, LinesAllocateNothingAfterTheFirst) {
 
 // The plain setters report a failure that throws (here: no memory) as false,
 // and work once memory is back. The first call into the library.
-TEST(PlainExports, FailureReadsFalse) {
-    ScratchDir dir("plain");
-    const std::wstring log = Wide(dir.path() / "app.log");
+using PlainExports = ApiTest;
+
+TEST_F(PlainExports, FailureReadsFalse) {
+    const std::wstring log = Wide(root / "app.log");
     g_failAllocations = true;
     const bool level = SetLogLevel(2);
     const bool path = SetLogFilePath(log.c_str());
@@ -98,7 +86,7 @@ TEST(PlainExports, FailureReadsFalse) {
     EXPECT_TRUE(SetLogFilePath(log.c_str()));
     EXPECT_TRUE(SetLogLevel(2));
     Log::Information("after");
-    EXPECT_EQ(LogLines(dir.path() / "app.log"), std::vector<std::string>{"2:after"});
+    EXPECT_EQ(LogLines(root / "app.log"), Lines{"2:after"});
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Many threads logging at every level while others change the level and move
-// the log back and forth: no deadlock, and every line once, whole, in order.
+// Many threads logging at every level while another changes the level and
+// moves the log back and forth: no deadlock, and every line once, whole, in
+// order.
 #include "reliability_fixture.h"
 
 #include <atomic>
@@ -45,18 +46,14 @@ TEST_F(ReliabilityTest, ThreadsLevelChangesAndMovesLoseNothing) {
             LogNumbered(t);
             --running;
         });
-    threads.emplace_back([&] {
-        for (int level = 1; running > 0; level = level % 4 + 1) {
-            Log::SetLogLevel(static_cast<Log::eLOGLEVEL>(level));
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-    });
-    // At least two more moves, so the start-up log has followed both ways.
+    // Meanwhile the level cycles and the log moves back and forth, at least
+    // twice more, so the start-up log has followed both ways.
     bool atB = true;
     for (int moves = 1; running > 0 || moves < 3; ++moves) {
+        Log::SetLogLevel(static_cast<Log::eLOGLEVEL>(moves % 4 + 1));
         atB = !atB;
         Log::SetLogPath(Wide(atB ? b : a).c_str());
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
+        std::this_thread::sleep_for(std::chrono::microseconds(300));
     }
     for (std::thread& thread : threads) thread.join();
 
