@@ -4,6 +4,7 @@
 // in a file the library made.
 #include "api/api_fixture.h"
 
+#include <iterator>
 #include <system_error>
 
 #ifdef _WIN32
@@ -39,18 +40,27 @@ bool MakeSymbolicLink(const fs::path& target, const fs::path& link, bool directo
 }
 
 using PlantedLinkTest = ApiTest;
+enum class Plant { SymbolicLink, HardLink, Fifo };
 enum class Place { LogPath, RotatedName, StartupName, PreviousFile };
 
-// Each kind of link at each place, a folder each, in one process: every row
-// starts from a p0.log holding "in P0" as the previous file.
-TEST_F(PlantedLinkTest, LinkKindByPlace) {
+// Links to a victim at each place, and a FIFO at the log path; a folder each,
+// in one process: every row starts from a fresh p0.log holding "in P0" as the
+// previous file.
+TEST_F(PlantedLinkTest, PlantByPlace) {
+    const struct {
+        Plant plant;
+        Place place;
+    } rows[] = {{Plant::SymbolicLink, Place::LogPath},     {Plant::HardLink, Place::LogPath},
+                {Plant::SymbolicLink, Place::RotatedName}, {Plant::HardLink, Place::RotatedName},
+                {Plant::SymbolicLink, Place::StartupName}, {Plant::HardLink, Place::StartupName},
+                {Plant::SymbolicLink, Place::PreviousFile}, {Plant::HardLink, Place::PreviousFile},
+                {Plant::Fifo, Place::LogPath}};
     const std::string victimBytes = "victim: not the library's to touch\n";
     const fs::path victim = root / "victim.dat";  // outside every log folder
     WriteBytes(victim, victimBytes);
     Log::SetLogLevel(Log::LOGLEVEL_INFO);
-    for (int row = 0; row < 8; ++row) {
-        const bool symbolic = row < 4;
-        const Place place = static_cast<Place>(row % 4);
+    for (std::size_t row = 0; row < std::size(rows); ++row) {
+        const Place place = rows[row].place;
         SCOPED_TRACE(row);
         const fs::path logs = root / std::to_string(row);
         const fs::path log = logs / "app.log", p0 = logs / "p0.log";
@@ -60,6 +70,13 @@ TEST_F(PlantedLinkTest, LinkKindByPlace) {
         fs::remove(logs / "p0.startup.log");
         Log::SetLogPath(Wide(p0).c_str());
         Log::Error("in P0");
+#ifndef _WIN32
+        // Fresh files are readable by others and writable by the owner only.
+        const fs::perms perms = fs::status(p0).permissions();
+        EXPECT_EQ(perms & (fs::perms::group_write | fs::perms::others_write | fs::perms::owner_exec),
+                  fs::perms::none);
+        EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
+#endif
         if (place == Place::RotatedName) Prefill(log, 52428800 + 2);  // over the cap
         if (place == Place::PreviousFile) {
             Log::SetLogPath(Wide(logs / "first.log").c_str());  // p0 to first.startup.log
@@ -70,12 +87,21 @@ TEST_F(PlantedLinkTest, LinkKindByPlace) {
                                  : place == Place::StartupName ? logs / "app.startup.log"
                                                                : logs / "first.startup.log";
         std::error_code error;
-        if (symbolic && !MakeSymbolicLink(victim, planted)) continue;  // not on this system
-        if (!symbolic) fs::create_hard_link(victim, planted, error);
+        if (rows[row].plant == Plant::SymbolicLink && !MakeSymbolicLink(victim, planted))
+            continue;  // not on this system
+        if (rows[row].plant == Plant::HardLink) fs::create_hard_link(victim, planted, error);
         ASSERT_FALSE(error) << "hard links cannot be made here";
+#ifdef _WIN32
+        if (rows[row].plant == Plant::Fifo) continue;  // no FIFOs in the Windows file system
+#else
+        // A FIFO must neither block the caller nor take lines.
+        if (rows[row].plant == Plant::Fifo) {
+            ASSERT_EQ(::mkfifo(planted.c_str(), 0666), 0);
+        }
+#endif
         Log::SetLogPath(Wide(log).c_str());
         for (int i = 0; i < 60; ++i) Log::Information("line %d", i);
-        EXPECT_TRUE(fs::exists(fs::symlink_status(planted))) << "a link is not ours to remove";
+        EXPECT_TRUE(fs::exists(fs::symlink_status(planted))) << "not ours to remove";
 
         if (place == Place::LogPath) {  // lines dropped; logging goes on at the next path
             Log::SetLogPath(Wide(logs / "other.log").c_str());
@@ -118,33 +144,6 @@ TEST_F(PlantedLinkTest, LinkedFolderAboveTheLogKeepsWorking) {
     Log::Error("through the linked folder");
     EXPECT_EQ(LogLines(root / "real" / "app.log"), Lines{"1:through the linked folder"});
     EXPECT_EQ(LogLines(root / "real" / "app.startup.log"), Lines{"1:in P0"});
-}
-
-// A FIFO at the log path must neither block the caller nor take lines.
-TEST_F(PlantedLinkTest, FifoAtTheLogPathIsRefusedAtOnce) {
-#ifdef _WIN32
-    GTEST_SKIP() << "no FIFOs in the Windows file system";
-#else
-    ASSERT_EQ(::mkfifo((root / "app.log").c_str(), 0666), 0);
-    Log::SetLogLevel(Log::LOGLEVEL_INFO);
-    Log::SetLogPath(Path("app.log").c_str());
-    Log::Error("dropped");
-    EXPECT_TRUE(fs::is_fifo(root / "app.log"));
-#endif
-}
-
-// New files are created readable by others and writable by the owner only.
-TEST_F(PlantedLinkTest, FreshFilesAreNotWritableByOthers) {
-#ifdef _WIN32
-    GTEST_SKIP() << "POSIX permissions";
-#else
-    Log::SetLogLevel(Log::LOGLEVEL_INFO);
-    Log::SetLogPath(Path("fresh.log").c_str());
-    const fs::perms perms = fs::status(root / "fresh.log").permissions();
-    EXPECT_EQ(perms & (fs::perms::group_write | fs::perms::others_write | fs::perms::owner_exec),
-              fs::perms::none);
-    EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
-#endif
 }
 
 }  // namespace
