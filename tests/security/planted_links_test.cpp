@@ -73,8 +73,9 @@ TEST_F(PlantedLinkTest, PlantByPlace) {
 #ifndef _WIN32
         // Fresh files are readable by others and writable by the owner only.
         const fs::perms perms = fs::status(p0).permissions();
-        EXPECT_EQ(perms & (fs::perms::group_write | fs::perms::others_write | fs::perms::owner_exec),
-                  fs::perms::none);
+        EXPECT_EQ(
+            perms & (fs::perms::group_write | fs::perms::others_write | fs::perms::owner_exec),
+            fs::perms::none);
         EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
 #endif
         if (place == Place::RotatedName) Prefill(log, 52428800 + 2);  // over the cap
