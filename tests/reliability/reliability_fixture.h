@@ -13,7 +13,7 @@ namespace vzv::test {
 
 using ReliabilityTest = ApiTest;
 
-// The writer's size cap, and reliability_child beside the test.
+// The writer's size cap, and the client program of child/child.cpp as built.
 inline constexpr std::uintmax_t kCap = 52428800;
 inline const fs::path kChild = VZV_CHILD;
 
