@@ -20,7 +20,8 @@ namespace {
 // True only when `link` now is a symbolic link to `target`. Made with the
 // system's own call: the C++ library of mingw-w64 makes none on Windows,
 // which allows them to administrators and in developer mode (wine from 10.20).
-bool MakeSymbolicLink(const fs::path& target, const fs::path& link, bool directory = false) {
+bool MakeSymbolicLink(const fs::path& target, const fs::path& link,
+                      [[maybe_unused]] bool directory = false) {
 #ifdef _WIN32
     const DWORD kind = directory ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
     // Developer mode first, then the administrator's right.
@@ -31,10 +32,7 @@ bool MakeSymbolicLink(const fs::path& target, const fs::path& link, bool directo
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 #else
     std::error_code error;
-    if (directory)
-        fs::create_directory_symlink(target, link, error);
-    else
-        fs::create_symlink(target, link, error);
+    fs::create_symlink(target, link, error);  // a folder's too: POSIX links are untyped
     return !error && fs::is_symlink(link);
 #endif
 }
