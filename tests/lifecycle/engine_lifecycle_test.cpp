@@ -1,3 +1,4 @@
+// After Shutdown, as at unload, no call reaches a file or changes the level.
 // Each test runs in a fresh process: the engine is process-wide.
 #include "engine/log_engine.h"
 #include "support/test_files.h"
@@ -6,8 +7,6 @@
 
 namespace vzv {
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(EngineLifecycle, NothingHappensAfterShutdown) {
     test::ScratchDir dir("lifecycle");
@@ -25,7 +24,7 @@ TEST(EngineLifecycle, NothingHappensAfterShutdown) {
     engine.SetPath((dir / "other.log").c_str());
     engine.Shutdown();
     EXPECT_EQ(test::LogLines(dir.path() / "app.log"), std::vector<std::string>{"2:before"});
-    EXPECT_FALSE(fs::exists(dir.path() / "other.log"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "other.log"));
     EXPECT_EQ(g_logLevel.load(), LOGLEVEL_INFO);
 }
 

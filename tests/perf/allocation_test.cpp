@@ -2,89 +2,57 @@
 // functions (counting_allocator.cpp). The interface is compiled into it (see
 // tests/CMakeLists.txt), so on Windows too every allocation of the library
 // goes through them.
-#include "VuzavovEro.h"
+#include "api/api_fixture.h"
 #include "engine/log_engine.h"
 #include "engine/log_writer.h"
 #include "perf/counting_allocator.h"
-#include "support/test_files.h"
 
-#include <gtest/gtest.h>
-
-#include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <future>
-#include <string>
-#include <thread>
 
 namespace vzv::test {
 namespace {
 
-namespace fs = std::filesystem;
-using Log = Brivant::Service::VuzavovEro;
-
-// A pointer that no formatting could read: a call that formatted its
-// arguments would fault on it.
-const char* const kUnreadable = reinterpret_cast<const char*>(16);
-const wchar_t* const kUnreadableWide = reinterpret_cast<const wchar_t*>(16);
-
-class AllocationTest : public ::testing::Test {
+class AllocationTest : public ApiTest {
 protected:
-    AllocationTest() : m_dir("perf"), m_log(m_dir.path() / "perf.log") {
-        SetEnv("PROGRAMDATA", m_dir.path().u8string());
-        Log::SetLogPath(Wide(m_log).c_str());
-    }
-
-    static long Allocations() { return g_allocations.load(std::memory_order_relaxed); }
+    AllocationTest() { Log::SetLogPath(Wide(m_log).c_str()); }
     std::uintmax_t LogSize() const { return fs::exists(m_log) ? fs::file_size(m_log) : 0; }
 
-private:
-    ScratchDir m_dir;
-
-protected:
-    const fs::path m_log;
+    const fs::path m_log = root / "perf.log";
 };
 
-// Calls below the level, or while logging is off, neither allocate nor read
-// their arguments.
-TEST_F(AllocationTest, DroppedCallsNeitherAllocateNorFormat) {
+// Calls below the level, or while logging is off, neither wait for the
+// writer's lock, held meanwhile by this thread, nor allocate, nor read their
+// arguments: the pointer given for %s would fault.
+TEST_F(AllocationTest, DroppedCallsNeitherLockNorAllocateNorFormat) {
+    Log::Error("the writer is set up");
+    CLogSyncObject& lock = CLogEngine::GetInstance().Writer()->SyncObject();
     for (const Log::eLOGLEVEL level : {Log::LOGLEVEL_ERROR, Log::LOGLEVEL_OFF}) {
+        SCOPED_TRACE(level);
         Log::SetLogLevel(level);
         const std::uintmax_t size = LogSize();
-        const long before = Allocations();
-        Log::Debug("debug %s %d", kUnreadable, 1);
-        Log::Verbose(L"verbose %s %.3f", kUnreadableWide, 1.5);
-        Log::Information("information %s", kUnreadable);
-        Log::Information(L"information %s", kUnreadableWide);
-        Log::LogCppCall narrow("scope %s", kUnreadable);
-        Log::LogCppCall wide(L"scope %s", kUnreadableWide);
-        EXPECT_EQ(Allocations() - before, 0) << "level " << level;
+        lock.Lock();
+        auto allocations = std::async(std::launch::async, [] {
+            const char* const unreadable = reinterpret_cast<const char*>(16);
+            const wchar_t* const unreadableWide = reinterpret_cast<const wchar_t*>(16);
+            const long before = g_allocations.load();
+            Log::Debug("debug %s %d", unreadable, 1);
+            Log::Verbose(L"verbose %s %.3f", unreadableWide, 1.5);
+            Log::Information("information %s", unreadable);
+            Log::Information(L"information %s", unreadableWide);
+            {
+                Log::LogCppCall narrow("scope %s", unreadable);
+                Log::LogCppCall wide(L"scope %s", unreadableWide);
+            }
+            return g_allocations.load() - before;
+        });
+        EXPECT_EQ(allocations.wait_for(std::chrono::seconds(5)), std::future_status::ready)
+            << "a dropped call waited for the lock";
+        lock.Unlock();
+        EXPECT_EQ(allocations.get(), 0);
         EXPECT_EQ(LogSize(), size);
         EXPECT_EQ(Log::GetLogLevel(), level);
     }
-}
-
-TEST_F(AllocationTest, DroppedCallsTakeNoLock) {
-    Log::SetLogLevel(Log::LOGLEVEL_ERROR);
-    Log::Error("the writer is set up");
-    CLogSyncObject& lock = CLogEngine::GetInstance().Writer()->SyncObject();
-    std::promise<void> held, release;
-    std::thread holder([&] {
-        lock.Lock();
-        held.set_value();
-        release.get_future().wait();
-        lock.Unlock();
-    });
-    held.get_future().wait();
-    auto dropped = std::async(std::launch::async, [] {
-        Log::Debug("debug %d", 1);
-        Log::Verbose(L"verbose %d", 2);
-        Log::LogCppCall scope("scope %d", 3);
-    });
-    EXPECT_EQ(dropped.wait_for(std::chrono::seconds(5)), std::future_status::ready)
-        << "a dropped call waited for the lock";
-    release.set_value();
-    holder.join();
 }
 
 TEST_F(AllocationTest, LinesAllocateNothingAfterTheFirst) {
@@ -92,22 +60,23 @@ TEST_F(AllocationTest, LinesAllocateNothingAfterTheFirst) {
     Log::Information("request %d from %s took %.3f ms", 1, "10.0.0.1", 12.345);
     Log::Information(L"request %d from %s took %.3f ms", 1, L"10.0.0.1", 12.345);
     const std::uintmax_t size = LogSize();
-    const long before = Allocations();
+    const long before = g_allocations.load();
     Log::Information("request %d from %s took %.3f ms", 2, "10.0.0.1", 12.345);
     Log::Error("error %d: \xC3\xA9\xE2\x82\xAC", 3);
     Log::Debug("debug %S", L"wide text");
     Log::Information(L"request %d from %s took %.3f ms", 2, L"10.0.0.1", 12.345);
     Log::Error(L"error %d: \u00E9\u20AC", 3);
     Log::Verbose(L"verbose %S", "narrow text");
-    EXPECT_EQ(Allocations() - before, 0);
+    EXPECT_EQ(g_allocations.load() - before, 0);
     EXPECT_GT(LogSize(), size) << "the lines were written";
 }
 
 // The plain setters report a failure that throws (here: no memory) as false,
 // and work once memory is back. The first call into the library.
-TEST(PlainExports, FailureReadsFalse) {
-    ScratchDir dir("plain");
-    const std::wstring log = Wide(dir.path() / "app.log");
+using PlainExports = ApiTest;
+
+TEST_F(PlainExports, FailureReadsFalse) {
+    const std::wstring log = Wide(root / "app.log");
     g_failAllocations = true;
     const bool level = SetLogLevel(2);
     const bool path = SetLogFilePath(log.c_str());
@@ -117,7 +86,7 @@ TEST(PlainExports, FailureReadsFalse) {
     EXPECT_TRUE(SetLogFilePath(log.c_str()));
     EXPECT_TRUE(SetLogLevel(2));
     Log::Information("after");
-    EXPECT_EQ(LogLines(dir.path() / "app.log"), std::vector<std::string>{"2:after"});
+    EXPECT_EQ(LogLines(root / "app.log"), Lines{"2:after"});
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // resumes once a usable path is set.
 #include "reliability_fixture.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace vzv::test {
@@ -16,19 +15,16 @@ protected:
         Log::SetLogLevel(Log::LOGLEVEL_INFO);
         Log::Information("before");
     }
-    // Some lines into the faulty place; none may end the process.
+    // Lines into the faulty place; none may end the process.
     static void LogDuringFault() {
         for (int i = 0; i < 200; ++i) Log::Information("during %d", i);
         Log::Error("error during");
     }
-    // Logging resumes in a fresh place; `startup`: the first file followed.
-    void ExpectResumes(const std::string& where, bool startup = false) {
+    // Logging resumes in a fresh place.
+    void ExpectResumes(const std::string& where) {
         SetLogFilePath(Path(where + "/app.log").c_str());
         Log::Information("after");
-        EXPECT_EQ(Texts(root / where / "app.log"), Lines{"after"});
-        if (startup) {
-            EXPECT_EQ(Texts(root / where / "app.startup.log"), Lines{"before"});
-        }
+        EXPECT_EQ(LogLines(root / where / "app.log"), Lines{"2:after"});
     }
 };
 
@@ -38,15 +34,13 @@ TEST_F(FaultsTest, PathsThatCannotBeUsed) {
     for (int i = 0; i < 40; ++i) deep += "/" + std::string(100, static_cast<char>('a' + i % 26));
     std::vector<std::string> paths{
         (root / "blocker" / "sub" / "app.log").u8string(),
-        deep + "/app.log",                                        // about 4 kB in all
-        root.u8string() + "/" + std::string(300, 'n') + ".log",   // one name too long
-        root.u8string() + "/dir/" + std::string(20000, 'p'),
+        deep + "/app.log",                                       // about 4 kB in all
+        root.u8string() + "/" + std::string(300, 'n') + ".log",  // one name too long
         root.u8string() + "/dir/" + std::string(50000, 'p') + ".log",
     };
 #ifdef _WIN32
     char letter = 'Z';
     while (letter > 'D' && fs::exists(std::string(1, letter) + ":\\")) --letter;
-    ASSERT_GT(letter, 'D') << "no free drive letter";
     paths.push_back(std::string(1, letter) + ":\\logs\\app.log");  // a missing drive
 #else
     paths.push_back("/proc/vzv-reliability/app.log");  // refused even to root
@@ -57,7 +51,8 @@ TEST_F(FaultsTest, PathsThatCannotBeUsed) {
         LogDuringFault();
     }
     EXPECT_FALSE(fs::exists(root / "blocker" / "sub"));
-    ExpectResumes("good", true);
+    ExpectResumes("good");
+    EXPECT_EQ(LogLines(root / "good" / "app.startup.log"), Lines{"2:before"});
     EXPECT_FALSE(fs::exists(root / "first" / "app.log"));
     // The default name in a folder from a huge PROGRAMDATA.
     SetEnv("PROGRAMDATA", root.u8string() + "/" + std::string(5000, 'e'));
@@ -73,8 +68,9 @@ TEST_F(FaultsTest, FullDisk) {
 #else
     const fs::path mount = root / "small";
     fs::create_directories(mount);
-    const std::string command = "mount -t tmpfs -o size=64k vzv-full '" + mount.string() + "' 2>/dev/null";
-    if (std::system(command.c_str()) != 0) GTEST_SKIP() << "cannot mount a tmpfs (needs root)";
+    const std::string command = "mount -t tmpfs -o size=64k vzv-full '" + mount.string() + "'";
+    if (std::system((command + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs (needs root)";
     struct Unmount {
         std::string dir;
         ~Unmount() { std::system(("umount -l '" + dir + "'").c_str()); }
@@ -84,20 +80,18 @@ TEST_F(FaultsTest, FullDisk) {
     WriteBytes(mount / "ballast", std::string(16384, 'b'));
     SetLogFilePath(Wide(mount / "app.log").c_str());
     const std::string filler(300, 'x');
-    for (int i = 0; i < 400; ++i) Log::Information("%04d %s", i, filler.c_str());
-    const std::size_t kept = Texts(mount / "app.log").size();
+    for (int i = 0; i < 400; ++i) Log::Information("%d %s", 1000 + i, filler.c_str());
+    const std::size_t kept = LogLines(mount / "app.log").size();
     EXPECT_LT(kept, 400u) << "the disk never filled";
     fs::remove(mount / "ballast");
-    for (int i = 400; i < 405; ++i) Log::Information("%04d %s", i, filler.c_str());
+    for (int i = 400; i < 405; ++i) Log::Information("%d %s", 1000 + i, filler.c_str());
     // The lines that fitted, then those after the room came back: none cut.
     Lines expected;
-    for (std::size_t i = 0; i < kept + 5; ++i) {
-        char number[8];
-        std::snprintf(number, sizeof number, "%04zu ", i < kept ? i : 400 + i - kept);
-        expected.push_back(number + filler);
-    }
-    EXPECT_EQ(Texts(mount / "app.log"), expected);
-    ExpectResumes("good", true);
+    for (std::size_t i = 0; i < kept + 5; ++i)
+        expected.push_back("2:" + std::to_string(i < kept ? 1000 + i : 1400 + i - kept) + " " +
+                           filler);
+    EXPECT_EQ(LogLines(mount / "app.log"), expected);
+    ExpectResumes("good");
 #endif
 }
 
@@ -113,9 +107,9 @@ TEST_F(FaultsTest, LogDeletedOrRenamedWhileOpen) {
     fs::rename(second, root / "renamed.log", error);
     LogDuringFault();
     ExpectResumes("after-rename");
-    const Lines kept = Texts(error ? second : root / "renamed.log");
+    const Lines kept = LogLines(error ? second : root / "renamed.log");
     ASSERT_FALSE(kept.empty());
-    EXPECT_EQ(kept.back(), "error during") << "the renamed file got the lines meanwhile";
+    EXPECT_EQ(kept.back(), "1:error during") << "the renamed file got the lines meanwhile";
 }
 
 }  // namespace

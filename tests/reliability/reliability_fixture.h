@@ -13,22 +13,12 @@ namespace vzv::test {
 
 using ReliabilityTest = ApiTest;
 
-// The writer's size cap and how often it looks at the size.
+// The writer's size cap, and the client program of child/child.cpp as built.
 inline constexpr std::uintmax_t kCap = 52428800;
-inline constexpr int kCheckEvery = 50;
-
-// The texts of the whole lines, without the library's own (level 0).
-inline Lines Texts(const fs::path& path, std::uintmax_t from = 0) {
-    Lines texts;
-    const LogScan scan = ScanLog(path, from);
-    EXPECT_EQ(scan.broken, 0u) << path;
-    for (const LogRecord& line : scan.lines)
-        if (line.level != 0) texts.push_back(line.text);
-    return texts;
-}
+inline const fs::path kChild = VZV_CHILD;
 
 // Waits (up to half a minute) until a child's output holds `text`.
-inline bool WaitForOutput(const fs::path& output, const std::string& text = "\n") {
+inline bool WaitForOutput(const fs::path& output, const std::string& text) {
     for (int i = 0; i < 6000; ++i) {
         if (ReadBytes(output).find(text) != std::string::npos) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -11,8 +11,8 @@
 #  define WIN32_LEAN_AND_MEAN
 #  include <windows.h>
 #else
-#  include <fcntl.h>
 #  include <signal.h>
+#  include <spawn.h>
 #  include <sys/wait.h>
 #  include <unistd.h>
 #endif
@@ -23,29 +23,13 @@ namespace fs = std::filesystem;
 
 #ifdef _WIN32
 
-fs::path HelperProgram(const std::string& name) {
-    std::wstring buffer(32768, L'\0');
-    buffer.resize(::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size())));
-    return fs::path(buffer).parent_path() / (name + ".exe");
-}
-
-ChildProcess::ChildProcess(const fs::path& program, const std::vector<std::string>& args,
-                           const fs::path& output) {
+ChildProcess::ChildProcess(const fs::path& program, const std::vector<std::string>& args) {
     // Plain quotes suffice: no argument of ours holds a quote or ends in a
     // backslash.
     std::wstring command = L"\"" + program.wstring() + L"\"";
     for (const std::string& arg : args) command += L" \"" + fs::u8path(arg).wstring() + L"\"";
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const HANDLE out = ::CreateFileW(output.wstring().c_str(), GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create the child's output");
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = out;
-    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION info{};
     // Wine now and then refuses a start right after a kill; a few tries
     // outlast that.
@@ -56,7 +40,6 @@ ChildProcess::ChildProcess(const fs::path& program, const std::vector<std::strin
                                    TRUE, 0, nullptr, nullptr, &startup, &info);
     }
     const DWORD error = ::GetLastError();
-    ::CloseHandle(out);
     if (!started)
         throw std::runtime_error("cannot start " + program.string() + ": error " +
                                  std::to_string(error));
@@ -65,26 +48,11 @@ ChildProcess::ChildProcess(const fs::path& program, const std::vector<std::strin
 }
 
 ChildProcess::~ChildProcess() {
-    if (!m_ended) Kill();
+    if (!m_ended) {
+        ::TerminateProcess(reinterpret_cast<HANDLE>(m_handle), 137);
+        Wait();
+    }
     ::CloseHandle(reinterpret_cast<HANDLE>(m_handle));
-}
-
-void ChildProcess::Kill() {
-    if (m_ended) return;
-    ::TerminateProcess(reinterpret_cast<HANDLE>(m_handle), 137);
-    Wait();
-}
-
-FileHold::FileHold(const fs::path& path) {
-    const HANDLE h = ::CreateFileW(path.wstring().c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) m_handle = reinterpret_cast<std::intptr_t>(h);
-}
-
-void FileHold::Release() noexcept {
-    if (m_handle != -1) ::CloseHandle(reinterpret_cast<HANDLE>(m_handle));
-    m_handle = -1;
 }
 
 int ChildProcess::Wait() {
@@ -93,47 +61,26 @@ int ChildProcess::Wait() {
     m_ended = true;
     DWORD code = 0;
     ::GetExitCodeProcess(process, &code);
-    return code == 137 ? -1 : static_cast<int>(code);
+    return static_cast<int>(code);
 }
 
 #else
 
-fs::path HelperProgram(const std::string& name) {
-    return fs::read_symlink("/proc/self/exe").parent_path() / name;
-}
-
-FileHold::FileHold(const fs::path&) {}
-
-void FileHold::Release() noexcept {}
-
-ChildProcess::ChildProcess(const fs::path& program, const std::vector<std::string>& args,
-                           const fs::path& output) {
-    // Everything the child needs is made before fork: only async-signal-safe
-    // calls may follow it in a threaded process.
-    const std::string path = program.string();
-    const std::string outPath = output.string();
-    std::vector<char*> argv{const_cast<char*>(path.c_str())};
+ChildProcess::ChildProcess(const fs::path& program, const std::vector<std::string>& args) {
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        const int fd = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0 || ::dup2(fd, 1) < 0) ::_exit(126);
-        ::execv(path.c_str(), argv.data());
-        ::_exit(127);
-    }
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        throw std::runtime_error("cannot start " + program.string());
     m_handle = pid;
 }
 
 ChildProcess::~ChildProcess() {
-    if (!m_ended) Kill();
-}
-
-void ChildProcess::Kill() {
-    if (m_ended) return;
-    ::kill(static_cast<pid_t>(m_handle), SIGKILL);
-    Wait();
+    if (!m_ended) {
+        ::kill(static_cast<pid_t>(m_handle), SIGKILL);
+        Wait();
+    }
 }
 
 int ChildProcess::Wait() {

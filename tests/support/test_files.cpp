@@ -3,18 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <regex>
+#include <sstream>
 #include <system_error>
 
 namespace vzv::test {
 
 namespace fs = std::filesystem;
 
-ScratchDir::ScratchDir(const std::string& name) {
-    std::random_device random;
-    m_path = fs::temp_directory_path() / ("vzv-" + name + "-" + std::to_string(random()));
+ScratchDir::ScratchDir(const std::string& name)
+    : m_path(fs::temp_directory_path() /
+             ("vzv-" + name + "-" + std::to_string(std::random_device{}()))) {
     fs::remove_all(m_path);
     fs::create_directories(m_path);
 }
@@ -58,10 +60,8 @@ std::u16string ReadUtf16(const fs::path& path, std::uintmax_t from) {
     std::ifstream in(path, std::ios::binary);
     in.seekg(static_cast<std::streamoff>(from));
     const std::string bytes(std::istreambuf_iterator<char>(in), {});
-    std::u16string text;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                      static_cast<unsigned char>(bytes[i + 1]) << 8);
+    std::u16string text(bytes.size() / 2, u'\0');
+    std::memcpy(text.data(), bytes.data(), text.size() * 2);  // both targets are little-endian
     if (!text.empty() && text[0] == u'\xFEFF') text.erase(0, 1);
     return text;
 }
@@ -83,37 +83,30 @@ void UnsetEnv(const std::string& name) {
 }
 
 LogScan ScanLog(const fs::path& path, std::uintmax_t from) {
-    const std::string text = Narrow(ReadUtf16(path, from));
     // Only the prefix goes through the regex: long texts would exhaust the
     // recursive matcher's stack.
     static const std::regex prefix(R"( *\d+ \| \d\d\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d{3} \|(-?\d+)\| )");
+    std::istringstream in(Narrow(ReadUtf16(path, from)));
     LogScan scan;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        const bool ended = end != std::string::npos;
-        if (!ended) end = text.size();
-        const std::string physical = text.substr(start, end - start);
-        start = end + 1;
+    for (std::string line; std::getline(in, line);) {
+        const std::string head = line.substr(0, 64);
         std::smatch m;
-        const std::string head = physical.substr(0, 64);
-        if (!ended || physical.empty() || physical.back() != '\r' ||
+        // eof: the last line has no LF
+        if (in.eof() || line.empty() || line.back() != '\r' ||
             !std::regex_search(head, m, prefix, std::regex_constants::match_continuous)) {
             ++scan.broken;
             continue;
         }
         const auto body = static_cast<std::size_t>(m.length(0));
-        scan.lines.push_back({std::stoi(m[1].str()), physical.substr(body, physical.size() - body - 1)});
+        scan.lines.push_back(m[1].str() + ":" + line.substr(body, line.size() - body - 1));
     }
     return scan;
 }
 
-std::vector<std::string> LogLines(const fs::path& path) {
-    const LogScan scan = ScanLog(path);
+std::vector<std::string> LogLines(const fs::path& path, std::uintmax_t from) {
+    LogScan scan = ScanLog(path, from);
     EXPECT_EQ(scan.broken, 0u) << path;
-    std::vector<std::string> lines;
-    for (const LogRecord& line : scan.lines)
-        lines.push_back(std::to_string(line.level) + ":" + line.text);
-    return lines;
+    return std::move(scan.lines);
 }
 
 }  // namespace vzv::test

@@ -45,18 +45,14 @@ std::u16string ReadUtf16(const std::filesystem::path& path, std::uintmax_t from 
 void SetEnv(const std::string& name, const std::string& value);
 void UnsetEnv(const std::string& name);
 
-struct LogRecord {
-    int level = 0;
-    std::string text;  // UTF-8
-};
 struct LogScan {
-    std::vector<LogRecord> lines;  // the whole lines, in file order
-    std::size_t broken = 0;        // lines without a whole prefix or CR LF
+    std::vector<std::string> lines;  // the whole lines as "<level>:<text>", in file order
+    std::size_t broken = 0;          // lines without a whole prefix or CR LF
 };
 // A UTF-16LE log from byte `from` on (past a prefill). Lenient, for tests
 // that expect damage: a missing file reads as empty.
 LogScan ScanLog(const std::filesystem::path& path, std::uintmax_t from = 0);
-// The lines as "<level>:<text>", each expected whole.
-std::vector<std::string> LogLines(const std::filesystem::path& path);
+// The lines of ScanLog, each expected whole.
+std::vector<std::string> LogLines(const std::filesystem::path& path, std::uintmax_t from = 0);
 
 }  // namespace vzv::test
