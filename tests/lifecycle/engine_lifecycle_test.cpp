@@ -14,10 +14,7 @@ TEST(EngineLifecycle, NothingHappensAfterShutdown) {
     engine.SetLevel(LOGLEVEL_INFO);
     engine.SetPath((dir / "app.log").c_str());
     engine.LogInfo(u"before");
-    ASSERT_NE(engine.Writer(), nullptr);
     engine.Shutdown();
-    EXPECT_EQ(engine.Writer(), nullptr);
-
     engine.LogError(u"after");
     engine.LogInfo("after");
     engine.SetLevel(LOGLEVEL_VERBOSE);

@@ -14,9 +14,7 @@ TEST_F(ReliabilityTest, KilledClientLeavesWholeContiguousLines) {
     constexpr int kKills = 24;
     const fs::path log = root / "crash" / "app.log";
     std::mt19937 random(std::random_device{}());
-    // The last "<thread> <number>" each run reported as returned; a report
-    // the kill cut short asks for less.
-    std::map<std::pair<int, int>, long> reported;  // (run, thread) -> number
+    std::map<std::pair<int, int>, long> returned;  // (run, thread) -> the last number reported
     for (int run = 0; run < kKills; ++run) {
         const fs::path output = root / ("out" + std::to_string(run) + ".txt");
         {
@@ -30,33 +28,29 @@ TEST_F(ReliabilityTest, KilledClientLeavesWholeContiguousLines) {
             std::this_thread::sleep_for(
                 std::chrono::microseconds(std::uniform_int_distribution<int>(0, 30000)(random)));
         }
+        // A report the kill cut short asks for less.
         std::istringstream in(ReadBytes(output));
-        int thread = 0;
-        long number = 0;
-        while (in >> thread >> number) reported[{run, thread}] = number;
+        for (int thread = 0, number = 0; in >> thread >> number;) returned[{run, thread}] = number;
     }
 
     // A kill inside a write may cut that one line short; the next process
     // ends it, so it shows as a line whose text stops early.
-    const LogScan scan = ScanLog(log);
-    std::size_t cut = scan.broken;
+    std::size_t cut = 0;
     std::map<std::pair<int, int>, long> logged;  // (run, thread) -> lines
-    for (const std::string& line : scan.lines) {
+    for (const std::string& line : LogLines(log, 0, &cut)) {
         int run = 0, thread = 0;
         long number = 0;
         char end[4] = {};
-        if (line.rfind("0:", 0) == 0) continue;
         if (std::sscanf(line.c_str(), "2:r%d t%d n%ld %3s", &run, &thread, &number, end) != 4 ||
             std::string(end) != "end") {
-            ++cut;
+            cut += line.rfind("0:", 0) != 0;  // not a header line
             continue;
         }
-        long& next = logged[{run, thread}];
-        ASSERT_EQ(number, next++) << "run " << run << " thread " << thread << ": not contiguous";
+        ASSERT_EQ(number, (logged[{run, thread}]++)) << "run " << run << " thread " << thread;
     }
     EXPECT_LE(cut, static_cast<std::size_t>(kKills));
-    EXPECT_FALSE(reported.empty());
-    for (const auto& [key, number] : reported)
+    EXPECT_FALSE(returned.empty());
+    for (const auto& [key, number] : returned)
         EXPECT_LT(number, logged[key]) << "run " << key.first << " thread " << key.second
                                        << " line " << number << " returned but is missing";
 }

@@ -6,15 +6,13 @@
 #include "support/child_process.h"
 
 #include <chrono>
-#include <cstdint>
 #include <thread>
 
 namespace vzv::test {
 
 using ReliabilityTest = ApiTest;
 
-// The writer's size cap, and the client program of child/child.cpp as built.
-inline constexpr std::uintmax_t kCap = 52428800;
+// The client program of child/child.cpp as built.
 inline const fs::path kChild = VZV_CHILD;
 
 // Waits (up to half a minute) until a child's output holds `text`.

@@ -1,6 +1,5 @@
 #include "support/child_process.h"
 
-#include <cerrno>
 #include <stdexcept>
 #include <string>
 
@@ -39,10 +38,7 @@ ChildProcess::ChildProcess(const fs::path& program, const std::vector<std::strin
         started = ::CreateProcessW(program.wstring().c_str(), command.data(), nullptr, nullptr,
                                    TRUE, 0, nullptr, nullptr, &startup, &info);
     }
-    const DWORD error = ::GetLastError();
-    if (!started)
-        throw std::runtime_error("cannot start " + program.string() + ": error " +
-                                 std::to_string(error));
+    if (!started) throw std::runtime_error("cannot start " + program.string());
     ::CloseHandle(info.hThread);
     m_handle = reinterpret_cast<std::intptr_t>(info.hProcess);
 }
@@ -85,8 +81,7 @@ ChildProcess::~ChildProcess() {
 
 int ChildProcess::Wait() {
     int status = 0;
-    while (::waitpid(static_cast<pid_t>(m_handle), &status, 0) < 0 && errno == EINTR) {
-    }
+    ::waitpid(static_cast<pid_t>(m_handle), &status, 0);  // no signal handlers to interrupt it
     m_ended = true;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

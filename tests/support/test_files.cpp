@@ -14,11 +14,13 @@ namespace vzv::test {
 
 namespace fs = std::filesystem;
 
-ScratchDir::ScratchDir(const std::string& name)
-    : m_path(fs::temp_directory_path() /
-             ("vzv-" + name + "-" + std::to_string(std::random_device{}()))) {
-    fs::remove_all(m_path);
-    fs::create_directories(m_path);
+ScratchDir::ScratchDir(const std::string& name) {
+    // A folder that no other test process holds: create_directory makes a
+    // fresh one or reports that it exists. Never empty one we did not make.
+    std::random_device random;
+    do {
+        m_path = fs::temp_directory_path() / ("vzv-" + name + "-" + std::to_string(random()));
+    } while (!fs::create_directory(m_path));
 }
 
 ScratchDir::~ScratchDir() {
@@ -82,31 +84,31 @@ void UnsetEnv(const std::string& name) {
 #endif
 }
 
-LogScan ScanLog(const fs::path& path, std::uintmax_t from) {
+std::vector<std::string> LogLines(const fs::path& path, std::uintmax_t from, std::size_t* broken) {
     // Only the prefix goes through the regex: long texts would exhaust the
     // recursive matcher's stack.
-    static const std::regex prefix(R"( *\d+ \| \d\d\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d{3} \|(-?\d+)\| )");
+    static const std::regex prefix(
+        R"( *\d+ \| \d\d\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d{3} \|(-?\d+)\| )");
     std::istringstream in(Narrow(ReadUtf16(path, from)));
-    LogScan scan;
+    std::vector<std::string> lines;
+    std::size_t bad = 0;
     for (std::string line; std::getline(in, line);) {
         const std::string head = line.substr(0, 64);
         std::smatch m;
         // eof: the last line has no LF
         if (in.eof() || line.empty() || line.back() != '\r' ||
             !std::regex_search(head, m, prefix, std::regex_constants::match_continuous)) {
-            ++scan.broken;
+            ++bad;
             continue;
         }
         const auto body = static_cast<std::size_t>(m.length(0));
-        scan.lines.push_back(m[1].str() + ":" + line.substr(body, line.size() - body - 1));
+        lines.push_back(m[1].str() + ":" + line.substr(body, line.size() - body - 1));
     }
-    return scan;
-}
-
-std::vector<std::string> LogLines(const fs::path& path, std::uintmax_t from) {
-    LogScan scan = ScanLog(path, from);
-    EXPECT_EQ(scan.broken, 0u) << path;
-    return std::move(scan.lines);
+    if (broken)
+        *broken = bad;
+    else
+        EXPECT_EQ(bad, 0u) << path;
+    return lines;
 }
 
 }  // namespace vzv::test

@@ -45,14 +45,11 @@ std::u16string ReadUtf16(const std::filesystem::path& path, std::uintmax_t from 
 void SetEnv(const std::string& name, const std::string& value);
 void UnsetEnv(const std::string& name);
 
-struct LogScan {
-    std::vector<std::string> lines;  // the whole lines as "<level>:<text>", in file order
-    std::size_t broken = 0;          // lines without a whole prefix or CR LF
-};
-// A UTF-16LE log from byte `from` on (past a prefill). Lenient, for tests
-// that expect damage: a missing file reads as empty.
-LogScan ScanLog(const std::filesystem::path& path, std::uintmax_t from = 0);
-// The lines of ScanLog, each expected whole.
-std::vector<std::string> LogLines(const std::filesystem::path& path, std::uintmax_t from = 0);
+// The lines of a UTF-16LE log from byte `from` on (past a prefill), each as
+// "<level>:<text>", in file order; a missing file reads as empty. Lines
+// without a whole prefix or CR LF are left out and counted in `*broken`, or
+// fail the test where `broken` is null.
+std::vector<std::string> LogLines(const std::filesystem::path& path, std::uintmax_t from = 0,
+                                  std::size_t* broken = nullptr);
 
 }  // namespace vzv::test

@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -28,12 +27,10 @@ int LogNumbered(const char* path, long count, const char* tag) {
     const std::u16string wide = std::filesystem::u8path(path).u16string();
     SetLogFilePath(std::wstring(wide.begin(), wide.end()).c_str());
     Log::SetLogLevel(Log::LOGLEVEL_INFO);
-    std::mutex out;
     const auto work = [&](int thread) {
         for (long i = 0; i < count && Clock::now() < g_deadline; ++i) {
             Log::Information("%s t%d n%ld end", tag, thread, i);
-            const std::lock_guard<std::mutex> lock(out);
-            std::printf("%d %ld\n", thread, i);
+            std::printf("%d %ld\n", thread, i);  // one call: one whole line
             std::fflush(stdout);
         }
     };
