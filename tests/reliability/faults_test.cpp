@@ -93,17 +93,5 @@ TEST_F(FaultsTest, FullDisk) {
 #endif
 }
 
-// Windows refuses both while the writer holds the file; POSIX allows them
-// and the lines go to the unlinked or renamed file.
-TEST_F(FaultsTest, LogDeletedOrRenamedWhileOpen) {
-    std::error_code error;
-    fs::remove(root / "first" / "app.log", error);
-    LogDuringFault();
-    ExpectResumes("after-delete");
-    fs::rename(root / "after-delete" / "app.log", root / "renamed.log", error);
-    LogDuringFault();
-    ExpectResumes("after-rename");
-}
-
 }  // namespace
 }  // namespace vzv::test

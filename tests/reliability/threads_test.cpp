@@ -1,6 +1,8 @@
 // Many threads logging at every level while another changes the level and
-// moves the log back and forth: no deadlock, and every line once, whole, in
-// order.
+// moves the log back and forth, across a rotation at the real size cap, with
+// a child process started while the log was open: no deadlock, every line
+// once, whole, in order, and the child holds nothing of the log (on Windows a
+// handle it had inherited would block the rotation's rename).
 #include "reliability_fixture.h"
 
 #include <atomic>
@@ -11,11 +13,20 @@
 namespace vzv::test {
 namespace {
 
-TEST_F(ReliabilityTest, ThreadsLevelChangesAndMovesLoseNothing) {
+TEST_F(ReliabilityTest, ThreadsLevelChangesMovesAndARotationLoseNothing) {
     constexpr int kLoggers = 8, kLinesEach = 1500;
+    constexpr std::uintmax_t kCap = 52428800, kPrefill = kCap - 20000;
     const fs::path a = root / "a" / "app.log", b = root / "b" / "app.log";
-    ASSERT_TRUE(SetLogFilePath(Wide(a).c_str()));
+    const fs::path old = root / "b" / "app.log_old", output = root / "child.txt";
+    // One line in the first path, then the log in b, prefilled close to the
+    // cap and open when the child starts.
+    Prefill(b, kPrefill);
+    ASSERT_TRUE(SetLogFilePath(Path("first.log").c_str()));
     Log::SetLogLevel(Log::LOGLEVEL_VERBOSE);
+    Log::Information("open");
+    Log::SetLogPath(Wide(b).c_str());
+    Log::Information("open");
+    ChildProcess child(kChild, {output.u8string(), "hold"});
     std::atomic<int> running{kLoggers};
     std::vector<std::thread> threads;
     for (int t = 0; t < kLoggers; ++t)
@@ -39,17 +50,20 @@ TEST_F(ReliabilityTest, ThreadsLevelChangesAndMovesLoseNothing) {
         std::this_thread::sleep_for(std::chrono::microseconds(300));
     }
     for (std::thread& thread : threads) thread.join();
+    EXPECT_GT(fs::file_size(old), kCap);
+    EXPECT_FALSE(fs::exists(root / "b" / "app_.log")) << "the rename was blocked";
 
     // Every line whole, of one thread and at the level it names, or one of
-    // the library's level switches; each once, and in order within a file.
-    // The lines before the first move went to the start-up log.
-    static const std::regex shape(
-        R"((\d):t(\d) n(\d+) L\1|0:Switch Runtime Log Level from '\w+' to '\w+')");
+    // the library's level switches, the rotation's header or an "open" line;
+    // each once, and in order within a file.
+    static const std::regex shape(R"((\d):t(\d) n(\d+) L\1|0:Switch Runtime Log Level from '\w+' )"
+                                  R"(to '\w+'|0:Runtime Log continue|0:=========|2:open)");
     std::set<std::pair<int, int>> seen;
-    for (const fs::path& file :
-         {a, b, a.parent_path() / "app.startup.log", b.parent_path() / "app.startup.log"}) {
+    for (const auto& [file, from] : std::map<fs::path, std::uintmax_t>{
+             {a, 0}, {old, kPrefill}, {b, 0}, {root / "a" / "app.startup.log", 0},
+             {root / "b" / "app.startup.log", 0}}) {
         std::map<int, int> last;  // thread -> number
-        for (const std::string& line : LogLines(file)) {
+        for (const std::string& line : LogLines(file, from)) {
             std::smatch m;
             ASSERT_TRUE(std::regex_match(line, m, shape)) << "interleaved: " << line;
             if (!m[2].matched) continue;
@@ -62,6 +76,9 @@ TEST_F(ReliabilityTest, ThreadsLevelChangesAndMovesLoseNothing) {
     // Errors pass at every level the changer sets: all of them are there.
     for (int t = 0; t < kLoggers; ++t)
         for (int i = 0; i < kLinesEach; i += 4) EXPECT_TRUE(seen.count({t, i})) << t << " " << i;
+    // POSIX: the descriptors the child had after exec, none of them our log.
+    ASSERT_TRUE(WaitForOutput(output, "ready"));
+    EXPECT_EQ(ReadBytes(output).find("app.log"), std::string::npos) << ReadBytes(output);
 }
 
 }  // namespace
