@@ -7,28 +7,15 @@
 namespace vzv::test {
 namespace {
 
-class FaultsTest : public ReliabilityTest {
-protected:
-    // Logging on in "first/app.log" with one line.
-    void SetUp() override {
-        ASSERT_TRUE(SetLogFilePath(Path("first/app.log").c_str()));
-        Log::SetLogLevel(Log::LOGLEVEL_INFO);
-        Log::Information("before");
-    }
-    // Lines into the faulty place; none may end the process.
-    static void LogDuringFault() {
-        for (int i = 0; i < 200; ++i) Log::Information("during %d", i);
-        Log::Error("error during");
-    }
-    // Logging resumes in a fresh place.
-    void ExpectResumes(const std::string& where) {
-        SetLogFilePath(Path(where + "/app.log").c_str());
-        Log::Information("after");
-        EXPECT_EQ(LogLines(root / where / "app.log"), Lines{"2:after"});
-    }
-};
+using FaultsTest = ReliabilityTest;
 
+// Lines into each place that cannot be used, none of which may end the
+// process; then logging resumes in a fresh place, and again after a default
+// name in a folder from a huge PROGRAMDATA.
 TEST_F(FaultsTest, PathsThatCannotBeUsed) {
+    ASSERT_TRUE(SetLogFilePath(Path("first/app.log").c_str()));
+    Log::SetLogLevel(Log::LOGLEVEL_INFO);
+    Log::Information("before");
     WriteBytes(root / "blocker", "a file where a folder should be");
     std::string deep = root.u8string();
     for (int i = 0; i < 40; ++i) deep += "/" + std::string(100, static_cast<char>('a' + i % 26));
@@ -45,20 +32,22 @@ TEST_F(FaultsTest, PathsThatCannotBeUsed) {
 #else
     paths.push_back("/proc/vzv-reliability/app.log");  // refused even to root
 #endif
-    for (const std::string& path : paths) {
-        SCOPED_TRACE(path.substr(0, 120));
-        SetLogFilePath(Wide(fs::u8path(path)).c_str());
-        LogDuringFault();
+    for (const std::string good : {"good", "good-again"}) {
+        for (const std::string& path : paths) {
+            SCOPED_TRACE(path.substr(0, 120));
+            SetLogFilePath(Wide(fs::u8path(path)).c_str());
+            for (int i = 0; i < 200; ++i) Log::Information("during %d", i);
+            Log::Error("error during");
+        }
+        SetLogFilePath(Path(good + "/app.log").c_str());
+        Log::Information("after");
+        EXPECT_EQ(LogLines(root / good / "app.log"), Lines{"2:after"});
+        SetEnv("PROGRAMDATA", root.u8string() + "/" + std::string(5000, 'e'));
+        paths = {root.u8string() + "/x/"};
     }
     EXPECT_FALSE(fs::exists(root / "blocker" / "sub"));
-    ExpectResumes("good");
     EXPECT_EQ(LogLines(root / "good" / "app.startup.log"), Lines{"2:before"});
     EXPECT_FALSE(fs::exists(root / "first" / "app.log"));
-    // The default name in a folder from a huge PROGRAMDATA.
-    SetEnv("PROGRAMDATA", root.u8string() + "/" + std::string(5000, 'e'));
-    Log::SetLogPath((Path("x") + L"/").c_str());
-    LogDuringFault();
-    ExpectResumes("good-again");
 }
 
 TEST_F(FaultsTest, FullDisk) {
@@ -78,6 +67,7 @@ TEST_F(FaultsTest, FullDisk) {
     // Ballast that frees room later, as a cleaned-up disk would.
     WriteBytes(mount / "ballast", std::string(16384, 'b'));
     SetLogFilePath(Wide(mount / "app.log").c_str());
+    Log::SetLogLevel(Log::LOGLEVEL_INFO);
     const std::string filler(300, 'x');
     Lines expected;
     for (int i = 0; i < 400; ++i) {

@@ -114,14 +114,6 @@ TEST_F(PlantedLinkTest, PlantByPlace) {
                       place == Place::RotatedName ? "0:Runtime Log continue" : "2:line 0");
             EXPECT_EQ(lines.back(), "2:line 59");
         }
-        // The copy of a refused start-up name was not made: the previous
-        // file stays; a previous file behind a link is not moved.
-        if (place == Place::StartupName) {
-            EXPECT_EQ(LogLines(p0), Lines{"1:in P0"});
-        }
-        if (place == Place::PreviousFile) {
-            EXPECT_FALSE(fs::exists(logs / "app.startup.log"));
-        }
         // The victim is not written, not removed, and not copied.
         EXPECT_EQ(ReadBytes(victim), victimBytes);
         for (const auto& entry : fs::directory_iterator(logs)) {

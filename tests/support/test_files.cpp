@@ -32,8 +32,6 @@ std::u16string ScratchDir::operator/(const std::string& relative) const {
     return Utf16(m_path / relative);
 }
 
-std::u16string Utf16(const fs::path& path) { return path.u16string(); }
-
 std::wstring Wide(const fs::path& path) {
     // Not wstring(): on POSIX that converts by the C locale, ASCII only.
     if constexpr (sizeof(wchar_t) == sizeof(char16_t)) return path.wstring();

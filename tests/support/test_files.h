@@ -27,7 +27,7 @@ private:
     std::filesystem::path m_path;
 };
 
-std::u16string Utf16(const std::filesystem::path& path);
+inline std::u16string Utf16(const std::filesystem::path& path) { return path.u16string(); }
 // The path as the public interface takes it (wchar_t of either width).
 std::wstring Wide(const std::filesystem::path& path);
 // UTF-16 to UTF-8, for readable failure messages.
