@@ -12,34 +12,29 @@ namespace {
 template <class F>
 void Elsewhere(F f) { std::thread(f).join(); }
 
-TEST(LogMutex, RecursiveExclusiveAndTimed) {
+TEST(LogMutex, RecursiveExclusiveTimedAndAbandoned) {
     CLogMutex mutex(false, u"LogMutex");
-    ASSERT_TRUE(mutex.Lock());
-    ASSERT_TRUE(mutex.Lock());
+    ASSERT_TRUE(mutex.Lock() && mutex.Lock());
     Elsewhere([&] {
         const auto start = std::chrono::steady_clock::now();
         EXPECT_FALSE(mutex.Lock(100));  // owned elsewhere: gives up after the wait
         EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(90));
-        EXPECT_FALSE(mutex.Unlock());   // not the owner
+        EXPECT_FALSE(mutex.Unlock());  // not the owner
     });
     EXPECT_TRUE(mutex.Unlock());
     Elsewhere([&] { EXPECT_FALSE(mutex.Lock(0)); });  // one Lock still unmatched
     EXPECT_TRUE(mutex.Unlock());
-    Elsewhere([&] { EXPECT_TRUE(mutex.Lock(0) && mutex.Unlock()); });
     EXPECT_FALSE(mutex.Unlock());  // nothing left to release
-    CLogMutex owned(true, u"owned");  // owned by this thread from the start
-    Elsewhere([&] { EXPECT_FALSE(owned.Lock(0)); });
-    EXPECT_TRUE(owned.Unlock());
-}
-
-TEST(LogMutex, AbandonedOwnerHandsOverTheLock) {
-    CLogMutex mutex(false, u"LogMutex");
-    Elsewhere([&] { ASSERT_TRUE(mutex.Lock()); });  // ends holding it
-    // False, as for an abandoned Windows mutex, but the caller owns it now.
+    // A thread that ends holding it: false, as for an abandoned Windows mutex,
+    // but the caller owns it now.
+    Elsewhere([&] { ASSERT_TRUE(mutex.Lock(0)); });
     EXPECT_FALSE(mutex.Lock());
     Elsewhere([&] { EXPECT_FALSE(mutex.Lock(0)); });
     EXPECT_TRUE(mutex.Unlock());
     Elsewhere([&] { EXPECT_TRUE(mutex.Lock(0) && mutex.Unlock()); });
+    CLogMutex owned(true, u"owned");  // owned by this thread from the start
+    Elsewhere([&] { EXPECT_FALSE(owned.Lock(0)); });
+    EXPECT_TRUE(owned.Unlock());
 }
 
 }  // namespace
