@@ -23,7 +23,9 @@ protected:
     ApiTest() { SetEnv("PROGRAMDATA", root.u8string()); }
 
     // A path (UTF-8) under the scratch folder as the public interface takes it.
-    std::wstring Path(const std::string& relative) const { return Wide(root / fs::u8path(relative)); }
+    std::wstring Path(const std::string& relative) const {
+        return Wide(root / fs::u8path(relative));
+    }
     // The log files in the default folder.
     std::vector<fs::path> DefaultLogs() const {
         if (!fs::exists(licensing)) return {};

@@ -16,7 +16,8 @@ TEST_F(ApiTest, OffByDefaultUntilTheFirstError) {
     const auto logs = DefaultLogs();
     ASSERT_EQ(logs.size(), 1u);
     EXPECT_EQ(logs[0], ToPath(Log::GetLogPath()));
-    EXPECT_NE(ReadBytes(logs[0]).substr(0, 2), "\xFF\xFE") << "a placed file has no byte order mark";
+    EXPECT_NE(ReadBytes(logs[0]).substr(0, 2), "\xFF\xFE")
+        << "a placed file has no byte order mark";
     // The switch line went to the writer's path before placement: dropped.
     EXPECT_EQ(LogLines(logs[0]), (Lines{"1:first error 1", "1:second error"}));
     EXPECT_EQ(Log::GetLogLevel(), Log::LOGLEVEL_OFF) << "the automatic switch is not the client's";
@@ -45,7 +46,8 @@ TEST_F(ApiTest, LevelsByName) {
         // The first switch places the file: its own line is not in it. An
         // unchanged level has none.
         if (!previous.empty() && previous != row.name)
-            expected.push_back("0:Switch Runtime Log Level from '" + previous + "' to '" + row.name + "'");
+            expected.push_back("0:Switch Runtime Log Level from '" + previous + "' to '" +
+                               row.name + "'");
         previous = row.name;
         Log::Information("at %d", row.number);
         Log::Debug(L"at %d", row.number);

@@ -84,15 +84,17 @@ TEST_F(MessagesTest, TracedScopes) {
         const std::size_t at = line.find(" -- ended (");
         if (at == std::string::npos) continue;
         EXPECT_EQ(line.substr(line.size() - 3), "ms)") << line;
-        EXPECT_GE(std::stoi(line.substr(at + 11)), line.find("outer") != std::string::npos ? 20 : 0);
+        EXPECT_GE(std::stoi(line.substr(at + 11)),
+                  line.find("outer") != std::string::npos ? 20 : 0);
         line.erase(at + 9);
     }
     const std::string x(2043, 'x');  // cut at the longest line Information keeps
-    EXPECT_EQ(lines, (Lines{"2:--> outer text 5% -- start", "2:--> inner -- start", "2:-->  -- start",
-                            "2:<--  -- ended", "2:<-- inner -- ended", "2:<-- outer text 5% -- ended",
-                            "2:--> lowered -- start", "0:Switch Runtime Log Level from 'Info' to 'Error'",
-                            "0:Switch Runtime Log Level from 'Error' to 'Verbose'", "2:--> " + x,
-                            "2:<-- " + x}));
+    EXPECT_EQ(lines,
+              (Lines{"2:--> outer text 5% -- start", "2:--> inner -- start", "2:-->  -- start",
+                     "2:<--  -- ended", "2:<-- inner -- ended", "2:<-- outer text 5% -- ended",
+                     "2:--> lowered -- start", "0:Switch Runtime Log Level from 'Info' to 'Error'",
+                     "0:Switch Runtime Log Level from 'Error' to 'Verbose'", "2:--> " + x,
+                     "2:<-- " + x}));
 }
 
 }  // namespace
