@@ -26,15 +26,10 @@ protected:
     std::wstring Path(const std::string& relative) const {
         return Wide(root / fs::u8path(relative));
     }
-    // The log files in the default folder.
-    std::vector<fs::path> DefaultLogs() const {
-        if (!fs::exists(licensing)) return {};
-        return std::vector<fs::path>(fs::directory_iterator(licensing), fs::directory_iterator());
-    }
 
     const ScratchDir scratch{"api"};
     const fs::path root = scratch.path();
-    const fs::path licensing = root / "Brivant" / "Licensing";
+    const fs::path licensing = root / "Brivant" / "Licensing";  // the default folder
 };
 
 inline fs::path ToPath(const wchar_t* path) {
