@@ -261,7 +261,8 @@ TEST(PrintfFormat, FloatDigitsAreExact) {
     char expected[1400];
     for (int i = 0; i < 8000; ++i) {
         const std::uint64_t bits = random();
-        const double decimal = double(bits % 100000) / (i % 3 == 1 ? 8 : 1000) + (i % 6 == 5 ? 0.0005 : 0);
+        const double decimal =
+            double(bits % 100000) / (i % 3 == 1 ? 8 : 1000) + (i % 6 == 5 ? 0.0005 : 0);
         const double x = i % 3 == 0 ? Bits(bits & ~(std::uint64_t{1} << 52))  // never inf or NaN
                                     : (random() % 2 ? -decimal : decimal);
         const char* format = i % 2 ? "%.*f" : formats[i / 2 % 4];
