@@ -91,8 +91,8 @@ TEST_F(LogWriterTest, PrefixCarriesThreadAndTime) {
         R"( *(\d+) \| (\d\d\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d{3}) \|(\d)\| (\w+)\r\n)");
     Lines seen;
     for (std::sregex_iterator m(text.begin(), text.end(), line), end; m != end; ++m) {
-        EXPECT_TRUE(before <= (*m)[2].str() && (*m)[2].str() <= after)
-            << m->str();  // not across midnight
+        // Between the clock before and after the lines (fails across midnight).
+        EXPECT_TRUE(before <= (*m)[2].str() && (*m)[2].str() <= after) << m->str();
         seen.push_back((*m)[1].str() + " " + (*m)[3].str() + " " + (*m)[4].str());
     }
     EXPECT_EQ(seen, expected);

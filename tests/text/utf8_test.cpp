@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
-#include <algorithm>
-#include <utility>
 
 namespace vzv {
 namespace {
