@@ -23,7 +23,7 @@ test: linux windows
 # Sanitizer on all of them, ThreadSanitizer on the threaded ones.
 # (The engine suite is left out: it unlocks from a foreign thread on purpose,
 # which TSan reports however the lock answers.)
-TSAN_TESTS ?= ^(reliability\.ReliabilityTest\.Threads|reliability\.RotationTest\.Lines|lifecycle)
+TSAN_TESTS ?= ^(reliability\.ReliabilityTest\.Threads|lifecycle)
 test-asan: deps
 	cmake --preset linux-asan >/dev/null
 	cmake --build --preset linux-asan -j $(JOBS)
