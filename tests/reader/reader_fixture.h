@@ -1,4 +1,4 @@
-// Logs written by the library itself, and the reader run on them as a
+// Logs written by the library's writer, and the reader run on them as a
 // separate program, its output captured in files of a scratch folder.
 #pragma once
 
@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,29 +20,21 @@ namespace vzv::test {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-// The values of a field in JSON output lines, in order: a string's text,
-// still escaped, or a number.
-inline Lines Field(const std::string& json, const std::string& name) {
-    const std::regex field("\"" + name + R"re(":(?:"((?:[^"\\]|\\.)*)"|(-?\d+)))re");
+// The values of a text field in JSON output lines, in order, still escaped;
+// `value` (a pattern) narrows them down.
+inline Lines Field(const std::string& json, const std::string& name, const char* value = "") {
+    const std::regex field("\"" + name + "\":\"(" + value + R"re((?:[^"\\]|\\.)*)")re");
     Lines values;
     for (std::sregex_iterator m(json.begin(), json.end(), field), end; m != end; ++m)
-        values.push_back((*m)[1].matched ? (*m)[1].str() : (*m)[2].str());
+        values.push_back((*m)[1]);
     return values;
 }
 
-// The messages without the level-switch lines, which depend on the engine's
-// order of work, not on the reader.
-inline Lines Records(const std::string& json) {
-    Lines texts;
-    for (const std::string& text : Field(json, "message"))
-        if (text.rfind("Switch", 0) != 0) texts.push_back(text);
-    return texts;
-}
+// The messages without the writer's level-switch lines.
+inline Lines Records(const std::string& json) { return Field(json, "message", "(?!Switch)"); }
 
 class ReaderTest : public ::testing::Test {
 protected:
-    ReaderTest() : dir("reader") { g_writeCount = 0; }
-
     fs::path File(const std::string& name) const { return dir.path() / name; }
 
     // A writer at level 4 on `name`, made empty first: the writer opens
@@ -54,24 +47,24 @@ protected:
         return writer;
     }
 
-    // A file that the library rotates at its next line: over the cap, the
-    // interval's count reached. The writer's file is closed for this.
+    // Makes the writer rotate its file at the next line: the file closed and
+    // over the cap, the interval's count reached.
     void MakeFull(CLogWriter& writer, const std::string& name) {
         writer.Close();
         fs::resize_file(File(name), kMaxLogFileSize + 2);
         g_writeCount = kSizeCheckInterval;
     }
 
-    // Runs the reader and expects exit status `status`; returns its standard
-    // output and keeps its standard error in `err`. "@name" in `args` stands
-    // for that file of the scratch folder.
-    std::string Run(const Lines& args, int status = 0) {
+    // Runs the reader on the words of `args`, "@name" standing for that file
+    // of the scratch folder, and expects exit status `status`; returns its
+    // standard output and keeps its standard error in `err`.
+    std::string Run(const std::string& args, int status = 0) {
         const auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
-        const fs::path out = File("reader.out"), errors = File("reader.err");
         std::string command = quoted(VZV_READER);
-        for (const std::string& arg : args)
-            command += " " + quoted(arg.rfind('@', 0) == 0 ? File(arg.substr(1)).u8string() : arg);
-        command += " > " + quoted(out.u8string()) + " 2> " + quoted(errors.u8string());
+        std::istringstream words(args);
+        for (std::string word; words >> word;)
+            command += " " + quoted(word[0] == '@' ? File(word.substr(1)).u8string() : word);
+        command += " > " + quoted(File("out").u8string()) + " 2> " + quoted(File("err").u8string());
 #ifdef _WIN32
         command = quoted(command);  // cmd.exe drops the outer quotes of a line that has several
 #endif
@@ -79,12 +72,12 @@ protected:
 #ifdef WEXITSTATUS
         code = WEXITSTATUS(code);
 #endif
-        err = ReadBytes(errors);
+        err = ReadBytes(File("err"));
         EXPECT_EQ(code, status) << command << "\n" << err;
-        return ReadBytes(out);
+        return ReadBytes(File("out"));
     }
 
-    ScratchDir dir;
+    ScratchDir dir{"reader"};
     std::string err;  // the last run's standard error
 };
 
