@@ -20,24 +20,16 @@ using Lines = std::vector<std::string>;
 
 class ApiTest : public ::testing::Test {
 protected:
-    ApiTest() : m_dir("api"), root(m_dir.path()) { SetEnv("PROGRAMDATA", root.u8string()); }
+    ApiTest() { SetEnv("PROGRAMDATA", root.u8string()); }
 
     // A path (UTF-8) under the scratch folder as the public interface takes it.
-    std::wstring Path(const std::string& relative) const { return Wide(root / fs::u8path(relative)); }
-    // The log files in the default folder.
-    std::vector<fs::path> DefaultLogs() const {
-        std::vector<fs::path> logs;
-        const fs::path dir = root / "Brivant" / "Licensing";
-        if (fs::exists(dir))
-            for (const auto& entry : fs::directory_iterator(dir)) logs.push_back(entry.path());
-        return logs;
+    std::wstring Path(const std::string& relative) const {
+        return Wide(root / fs::u8path(relative));
     }
 
-private:
-    ScratchDir m_dir;
-
-protected:
-    const fs::path root;
+    const ScratchDir scratch{"api"};
+    const fs::path root = scratch.path();
+    const fs::path licensing = root / "Brivant" / "Licensing";  // the default folder
 };
 
 inline fs::path ToPath(const wchar_t* path) {
