@@ -19,9 +19,18 @@ VZV_KERNEL32 void* __stdcall CreateFileW(const wchar_t*, DWORD, DWORD, void*, DW
 VZV_KERNEL32 int __stdcall ReadFile(void* file, void* data, DWORD size, DWORD* done, void*);
 VZV_KERNEL32 __declspec(noreturn) void __stdcall ExitProcess(unsigned code);
 
-// constructor_return.cpp: builds a LogCppCall in `memory` with constructor
-// `which` (0 to 3) and returns what the constructor returned.
-void* ConstructReturning(int which, void* memory);
+// The constructors under their decorated names, declared as what they are in
+// the Microsoft ABI: functions that return `this`. Code from Microsoft's
+// compiler may use that value; called as plain functions, the compiler cannot
+// take it for granted as it does for a constructor.
+#define VZV_CONSTRUCTOR(Name, Format, Decorated)                                         \
+    extern "C" __declspec(dllimport) void* Name(void* self, Format format, ...) __asm__( \
+        "??0LogCppCall@VuzavovEro@Service@Brivant@@QEAA@" Decorated "ZZ");
+VZV_CONSTRUCTOR(ConstructMutableNarrow, char*, "PEAD")
+VZV_CONSTRUCTOR(ConstructMutableWide, wchar_t*, "PEA_W")
+VZV_CONSTRUCTOR(ConstructNarrow, const char*, "PEBD")
+VZV_CONSTRUCTOR(ConstructWide, const wchar_t*, "PEB_W")
+#undef VZV_CONSTRUCTOR
 
 namespace {
 
@@ -100,14 +109,20 @@ void Run() {
     VuzavovEro::Verbose("verbose %d %s", 41, "narrow");
     VuzavovEro::Verbose(L"verbose %d %s", 42, L"wide");
 
-    // The constructors by their decorated names: each builds the object, as
-    // its end line shows, and returns `this`.
+    // Each constructor builds the object, as its end line shows, and returns
+    // `this`.
+    static char narrow[] = "returned mutable narrow %d";
+    static wchar_t wide[] = L"returned mutable wide %d";
     using Call = VuzavovEro::LogCppCall;
     alignas(Call) unsigned char memory[sizeof(Call)];
-    for (int i = 0; i < 4; ++i) {
-        Check(ConstructReturning(i, memory) == memory, "a constructor returns this");
+    const auto returnsThis = [&](void* returned) {
+        Check(returned == memory, "a constructor returns this");
         static_cast<Call*>(static_cast<void*>(memory))->~Call();
-    }
+    };
+    returnsThis(ConstructMutableNarrow(memory, narrow, 61));
+    returnsThis(ConstructMutableWide(memory, wide, 62));
+    returnsThis(ConstructNarrow(memory, "returned narrow %d", 63));
+    returnsThis(ConstructWide(memory, L"returned wide %d", 64));
 
     VuzavovEro a, b;
     Check(&(a = b) == &a, "copy assignment");
