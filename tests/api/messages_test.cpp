@@ -10,7 +10,6 @@ namespace {
 class MessagesTest : public ApiTest {
 protected:
     void SetUp() override { ASSERT_TRUE(SetLogFilePath(Path("app.log").c_str())); }
-    Lines Logged() { return LogLines(root / "app.log"); }
 };
 
 // One call each and the line it leaves ("" for none).
@@ -42,7 +41,7 @@ TEST_F(MessagesTest, WhatEachCallLogs) {
         call();
         if (!line.empty()) expected.push_back(line);
     }
-    EXPECT_EQ(Logged(), expected);
+    EXPECT_EQ(LogLines(root / "app.log"), expected);
 }
 
 // Built below Information, a scope traces nothing, even when the level allows
@@ -63,7 +62,7 @@ TEST_F(MessagesTest, TracedScopes) {
     }
     { Log::LogCppCall longest("%s", std::string(3000, 'x').c_str()); }
     // Each scope's time checked apart, at least the 20 ms slept in outer.
-    Lines lines = Logged();
+    Lines lines = LogLines(root / "app.log");
     for (std::string& line : lines) {
         const std::size_t at = line.find(" -- ended (");
         if (at == std::string::npos) continue;

@@ -17,7 +17,6 @@
 #include <limits>
 #include <list>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 namespace vzv {
@@ -57,17 +56,18 @@ struct Counted { unsigned short length, maximumLength; const void* buffer; };
 // converted arguments alive for the call.
 template <bool kWide>
 struct Caller {
-    using Fn = std::conditional_t<kWide, WideFn, NarrowFn>;
-    explicit Caller(Fn f) noexcept : fn(f) {}
-    const Fn fn;
+    explicit Caller(NarrowFn f) noexcept : narrow(f) {}
+    explicit Caller(WideFn f) noexcept : wide(f) {}
+    NarrowFn narrow = nullptr;
+    WideFn wide = nullptr;
     mutable std::string format;
     mutable std::list<std::wstring> wideTexts;
     mutable std::list<Counted> counted;
     template <class... A>
     std::string operator()(const char* f, A... a) const {
         format = f;
-        if constexpr (kWide) return Call(fn, 512, Widen(f).c_str(), Adapt(a)...);
-        else return Call(fn, 512, f, Adapt(a)...);
+        if constexpr (kWide) return Call(wide, 512, Widen(f).c_str(), Adapt(a)...);
+        else return Call(narrow, 512, f, Adapt(a)...);
     }
     const wchar_t* W(const char* text) const { return text ? wideTexts.emplace_back(Widen(text)).c_str() : nullptr; }
     auto Adapt(Own s) const { if constexpr (kWide) return W(s.text); else return s.text; }
