@@ -15,8 +15,7 @@
 
 namespace {
 
-alignas(16) const wchar_t kText[8] = {L'w', L'\u00e9', 0, 0, 0, 0, 0, 0};
-const wchar_t* const t = kText;
+alignas(16) const wchar_t t[8] = {L'w', L'\u00e9'};
 
 // Walks into count units of a larger buffer: the text must end within them
 // and nothing beyond them may change.

@@ -6,8 +6,9 @@
 // and control characters.
 #include "VuzavovEro.h"
 
-#include <cstdio>
 #include <filesystem>
+#include <iostream>
+#include <limits>
 #include <string>
 #include <thread>
 
@@ -44,8 +45,7 @@ int main(int argc, char** argv) {
     LogRecords(tag + " early", 0, 20);
     if (!SetLogFilePath(std::filesystem::path(argv[1]).wstring().c_str())) return 1;
     LogFromTwoThreads(tag, 0, count / 2);
-    while (std::getchar() != EOF) {
-    }
+    std::cin.ignore(std::numeric_limits<std::streamsize>::max());  // until standard input ends
     LogFromTwoThreads(tag, count / 2, count);
     return 0;
 }

@@ -26,8 +26,7 @@ COUNT = 1000  # records per thread of each start of the client
 def wait_until(what, check, seconds=120):
     end = time.monotonic() + seconds
     while not check():
-        if time.monotonic() > end:
-            sys.exit(f"FAIL: timed out waiting for {what}")
+        assert time.monotonic() < end, f"timed out waiting for {what}"
         time.sleep(0.05)
 
 
@@ -74,8 +73,7 @@ def main():
     # The client logs the second half of its records once its input ends.
     def ended(proc):
         proc.stdin.close()
-        if proc.wait(timeout=60) != 0:
-            sys.exit(f"FAIL: the client exited with {proc.returncode}")
+        assert proc.wait(timeout=60) == 0, f"the client exited with {proc.returncode}"
 
     def stored(tag):
         return sum(f'"{tag} t' in line for line in lines(store))
@@ -92,12 +90,10 @@ def main():
         os.truncate(logs / "A.log", 52428800 - 180000)
         first = client("A")
         wait_until("A's first records at the collector", lambda: stored("A") > 100)
-        if stop("reader") != 0:
-            sys.exit("FAIL: the reader did not stop cleanly")
+        assert stop("reader") == 0, "the reader did not stop cleanly"
         ended(first)
         ended(client("B"))
-        if not (logs / "A.log_old").exists():
-            sys.exit("FAIL: A did not rotate")
+        assert (logs / "A.log_old").exists(), "A did not rotate"
         start("reader")
         wait_until("B's records at the collector", lambda: stored("B") >= 2 * COUNT)
         stop("collector")
@@ -112,8 +108,7 @@ def main():
                                           capture_output=True, check=True).stdout.splitlines())
         wait_until("every record at the collector",
                    lambda: len(lines(store)) >= sum(expected.values()))
-        if not Path(f"{out}.1").exists():
-            sys.exit("FAIL: the reader's output was not rotated")
+        assert Path(f"{out}.1").exists(), "the reader's output was not rotated"
     finally:
         for name in list(daemons):
             stop(name)
@@ -122,9 +117,9 @@ def main():
     ours = sum(n for (_, _, level, _), n in expected.items() if level != 0)
     logged = 1 + 3 * (2 * COUNT + 20)  # the prefill, three starts with their early records
     lost, extra = expected - received, received - expected
-    if ours != logged or lost or extra:
-        sys.exit(f"FAIL: {logged} logged, {ours} in the logs; lost {sorted(lost)[:5]}, "
-                 f"duplicated or changed {sorted(extra)[:5]}")
+    assert ours == logged and not lost and not extra, (
+        f"{logged} logged, {ours} in the logs; lost {sorted(lost)[:5]}, "
+        f"duplicated or changed {sorted(extra)[:5]}")
     print("PASS")
 
 

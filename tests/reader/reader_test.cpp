@@ -1,0 +1,211 @@
+// The log reader run as a separate program, its output captured in files of a
+// scratch folder: on a log the library's writer wrote, and on logs made here
+// byte by byte, generations, damage and other files among them.
+#include "engine/log_writer.h"
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vzv::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+// The values of a text field in JSON output lines, in order, still escaped;
+// `value` (a pattern) narrows them down.
+Lines Field(const std::string& json, const std::string& name, const char* value = "") {
+    const std::regex field("\"" + name + "\":\"(" + value + R"re((?:[^"\\]|\\.)*)")re");
+    Lines values;
+    for (std::sregex_iterator m(json.begin(), json.end(), field), end; m != end; ++m)
+        values.push_back((*m)[1]);
+    return values;
+}
+
+// The messages without the writer's level-switch lines.
+Lines Records(const std::string& json) { return Field(json, "message", "(?!Switch)"); }
+
+class ReaderTest : public ::testing::Test {
+protected:
+    fs::path File(const std::string& name) const { return dir.path() / name; }
+
+    // Appends a record to the log `name` as the library writes it: UTF-16LE,
+    // level 2, `second` seconds into one minute (10 to 59), CR LF.
+    void Append(const std::string& name, int second, const std::u16string& text) {
+        std::string bytes = ReadBytes(File(name));
+        const std::string prefix = "    7 | 26.12.05 14:05:" + std::to_string(second) + ".000 |2| ";
+        for (const char16_t c : std::u16string(prefix.begin(), prefix.end()) + text + u"\r\n")
+            bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        WriteBytes(File(name), bytes);
+    }
+
+    // Runs the reader on the words of `args`, "@name" standing for that file
+    // of the scratch folder, and expects exit status `status`; returns its
+    // standard output and keeps its standard error in `err`.
+    std::string Run(const std::string& args, int status = 0) {
+        const auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
+        std::string command = quoted(VZV_READER);
+        std::istringstream words(args);
+        for (std::string word; words >> word;)
+            command += " " + quoted(word[0] == '@' ? File(word.substr(1)).u8string() : word);
+        command += " > " + quoted(File("out").u8string()) + " 2> " + quoted(File("err").u8string());
+#ifdef _WIN32
+        command = quoted(command);  // cmd.exe drops the outer quotes of a line that has several
+#endif
+        int code = std::system(command.c_str());
+#ifdef WEXITSTATUS
+        code = WEXITSTATUS(code);
+#endif
+        err = ReadBytes(File("err"));
+        EXPECT_EQ(code, status) << command << "\n" << err;
+        return ReadBytes(File("out"));
+    }
+
+    ScratchDir dir{"reader"};
+    std::string err;  // the last run's standard error
+};
+
+TEST_F(ReaderTest, PlainLinesJsonRecordsAndFilters) {
+    WriteBytes(File("app.log"), "");  // the writer opens existing files only
+    CLogWriter writer;
+    writer.SetPath(Utf16(File("app.log")).c_str());
+    writer.SetLevel(4);
+    writer.WriteNarrow(2, "caf\xC3\xA9 \xF0\x9F\x98\x80");  // a pair of surrogates in the file
+    writer.WriteNarrow(1, "two\r\nlines\tand \"quotes\" \\ \x01 a.c");
+    std::thread([&] { writer.WriteNarrow(3, "abc, other thread"); }).join();
+    writer.WriteNarrow(4, "");
+    writer.Close();
+
+    // Plain: the lines as written; line ends are the output's own.
+    std::string plain = Run("@app.log"), written = Narrow(ReadUtf16(File("app.log")));
+    EXPECT_EQ(err, "");
+    for (std::string* text : {&plain, &written})
+        text->erase(std::remove(text->begin(), text->end(), '\r'), text->end());
+    EXPECT_EQ(plain, written);
+
+    const std::string json = Run("--json @app.log");
+    EXPECT_EQ(Records(json),
+              (Lines{"caf\xC3\xA9 \xF0\x9F\x98\x80",
+                     R"(two\r\nlines\tand \"quotes\" \\ \u0001 a.c)", "abc, other thread", ""}));
+    const Lines levels{"Off", "Info", "Error", "Debug", "Verbose"};
+    EXPECT_EQ(Field(json, "log.level"), levels);
+    // A record whole, from its prefix: the year read as 20yy, with the
+    // machine's UTC offset at that time.
+    const std::regex prefix(R"((\d+) \| (\d\d)\.(\d\d)\.(\d\d) (\S+) \|2\| caf)");
+    std::smatch p;
+    ASSERT_TRUE(std::regex_search(plain, p, prefix)) << plain;
+    const std::regex record(p.format(R"(\{"@timestamp":"20$2-$3-$4T$5[+-]\d\d:\d\d","log.level":)"
+                                     R"("Info","log.level_number":2,"process.thread.id":$1,)"
+                                     R"("log.file.path":"[^"]+app\.log","message":"caf)"));
+    EXPECT_TRUE(std::regex_search(json, record)) << json;
+
+    // Each record has a level of its own: the writer's switch line is "Off".
+    const struct {
+        std::string args;
+        Lines levels;
+    } rows[] = {
+        {"--level 1", {"Off", "Error"}},  // the library's own lines pass every level
+        {"--level=3 --thread " + p[1].str(), {"Off", "Info", "Error"}},
+        {"--grep a.c", {"Error"}},  // a plain text, not a pattern
+        {"--grep a --level 2", {"Info", "Error"}},
+        {"--since 2000-01-01 --until 2099-12-31T23:59:59", levels},
+        {"--until 2000-01-01", {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args);
+        EXPECT_EQ(Field(Run("--json " + row.args + " @app.log"), "log.level"), row.levels);
+    }
+}
+
+// Each file keeps its own order; equal times go start-up log, _old, live.
+TEST_F(ReaderTest, AllMergesStartupLogOldGenerationAndLiveLog) {
+    Append("app.startup.log", 10, u"s1");
+    Append("app.startup.log", 30, u"s2");
+    Append("app.log_old", 20, u"o1");
+    Append("app.log_old", 30, u"o2");
+    Append("app.log", 30, u"l1");
+    Append("app.log", 29, u"l2");
+    const std::string all = Run("--all --json @app.log");
+    EXPECT_EQ(Records(all), (Lines{"s1", "o1", "s2", "o2", "l1", "l2"}));
+    EXPECT_EQ(Field(all, "log.file.path", "(?=[^\"]*app\\.log_old\")").size(), 2u);
+    EXPECT_EQ(Records(Run("--json @app.log")), (Lines{"l1", "l2"}));  // without --all: live
+}
+
+// --follow DIR with --state: a reader run again goes on where it stopped,
+// also in a log that rotated meanwhile, and takes up logs that appeared.
+TEST_F(ReaderTest, FolderFollowResumesWithoutLossOrRepeat) {
+    fs::create_directories(File("logs"));
+    const auto follow = [&] {
+        Run("--follow @logs --state @state --out @out.json --follow-for 0");
+        return Records(ReadBytes(File("out.json")));
+    };
+    Append("logs/a.log", 10, u"a1");
+    EXPECT_EQ(follow(), Lines{"a1"});
+    Append("logs/a.log", 11, u"a2");
+    fs::rename(File("logs/a.log"), File("logs/a.log_old"));
+    Append("logs/a.log", 12, u"a3");
+    Append("logs/b.log", 13, u"b1");
+    follow();
+    EXPECT_EQ(follow(), (Lines{"a1", "a2", "a3", "b1"}));
+}
+
+// What is not a log, or not a command line, is refused clearly; a log cut
+// short by a crash is read as far as it goes, its damage reported.
+TEST_F(ReaderTest, WhatIsNotALogIsRefusedAndACutLogRepaired) {
+    // A crash's marks: unwritten space after the first line, and the end cut
+    // inside the last line's third character.
+    Append("cut.log", 10, u"first");
+    WriteBytes(File("cut.log"), ReadBytes(File("cut.log")) + std::string(64, '\0'));
+    Append("cut.log", 11, u"lone \xDC00 half");
+    Append("cut.log", 12, u"second");
+    fs::resize_file(File("cut.log"), fs::file_size(File("cut.log")) - 11);
+
+    WriteBytes(File("empty.log"), "");
+    // none/ holds no log by name, bad/ no log of this library, and mixed/ a
+    // log beside a file that is not one: the right line in the wrong encoding.
+    for (const char* name : {"utf8.log", "none/readme.txt", "bad/utf8.log", "mixed/utf8.log"}) {
+        fs::create_directories(File(name).parent_path());
+        WriteBytes(File(name), " 1234 | 26.12.05 14:05:09.123 |2| text\r\n");
+    }
+    Append("mixed/app.log", 10, u"hello");
+
+    const struct {
+        std::string args;
+        int status;
+        Lines says;  // on standard error
+        Lines texts;
+    } rows[] = {
+        {"--json @cut.log",
+         0,
+         {"odd number of bytes", "1 invalid UTF-16", "32 NUL", "no line end"},
+         {"first", "lone \xEF\xBF\xBD half", "se"}},
+        {"--json @mixed", 0, {"utf8.log: skipped"}, {"hello"}},
+        {"@empty.log", 0, {"empty log"}, {}},  // a log without records
+        {"@utf8.log", 1, {"not a log of this library"}, {}},
+        {"@missing.log", 1, {"cannot open"}, {}},
+        {"@none", 1, {"no log files"}, {}},
+        {"@bad", 1, {"no logs of this library"}, {}},
+        {"--colour @mixed", 2, {"unknown option --colour"}, {}},
+        {"--since yesterday @mixed", 2, {"--since takes a local time"}, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args);
+        const std::string out = Run(row.args, row.status);
+        for (const std::string& says : row.says)
+            EXPECT_NE(err.find(says), std::string::npos) << says << " in " << err;
+        EXPECT_EQ(Records(out), row.texts);
+        EXPECT_EQ(out.empty(), row.texts.empty()) << out;
+    }
+}
+
+}  // namespace
+}  // namespace vzv::test
