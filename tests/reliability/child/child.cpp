@@ -56,6 +56,5 @@ int main(int argc, char** argv) {
     if (argc == 6 && argv[2] == std::string("log"))
         return LogNumbered(argv[3], std::strtol(argv[4], nullptr, 10), argv[5]);
     if (argc == 3 && argv[2] == std::string("hold")) return Hold();
-    std::fprintf(stderr, "usage: reliability_child <output> log <path> <count> <tag> | hold\n");
     return 2;
 }
