@@ -8,8 +8,7 @@ namespace {
 
 TEST_F(ApiTest, OffByDefaultUntilTheFirstError) {
     Log::Information("info");
-    Log::Debug(L"debug");
-    Log::Verbose("verbose");
+    Log::Verbose(L"verbose");
     EXPECT_FALSE(fs::exists(licensing));
     const fs::path placed = ToPath(Log::GetLogPath());
     EXPECT_EQ(placed.parent_path(), licensing);
@@ -62,7 +61,6 @@ TEST_F(ApiTest, LevelsByName) {
     expected.push_back("0:Switch Runtime Log Level from 'Verbose' to 'Off'");
     EXPECT_EQ(LogLines(root / "deep/er/app.log"), expected);
     EXPECT_EQ(LoggerLevel, 0);
-    EXPECT_FALSE(fs::exists(licensing));
 }
 
 TEST_F(ApiTest, DefaultFileInTheWorkingDirectoryTakesTheLines) {
@@ -72,7 +70,6 @@ TEST_F(ApiTest, DefaultFileInTheWorkingDirectoryTakesTheLines) {
     Log::Information("here");
     EXPECT_EQ(LogLines(root / "RavIrivuzo.log"),
               (Lines{"0:Switch Runtime Log Level from 'Off' to 'Info'", "2:here"}));
-    EXPECT_FALSE(fs::exists(licensing));
     fs::current_path(root.parent_path());
 }
 
@@ -83,9 +80,8 @@ TEST_F(ApiTest, SupplementaryCharactersCrossEveryBoundary) {
     const std::string edges = "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xEF\xBF\xBF";
     SetEnv("PROGRAMDATA", (root / fs::u8path(edges)).u8string());
     Log::SetLogLevel(Log::LOGLEVEL_INFO);
-    const fs::path placed = ToPath(Log::GetLogPath());
-    EXPECT_EQ(placed.parent_path(), root / fs::u8path(edges) / "Brivant" / "Licensing");
-    EXPECT_TRUE(fs::exists(placed));
+    EXPECT_TRUE(fs::exists(root / fs::u8path(edges) / "Brivant" / "Licensing" /
+                           ToPath(Log::GetLogPath()).filename()));
 
     const std::wstring path = Path(edges + ".log");
     Log::SetLogPath(path.c_str());

@@ -21,12 +21,10 @@ std::u16string Utf16Of(std::uint32_t cp) {
     return {char16_t(0xD7C0 + (cp >> 10)), char16_t(0xDC00 | (cp & 0x3FF))};
 }
 
-// The bytes a lead byte announces by its leading one bits, whether they
-// follow or not.
+// The bytes a lead byte announces by its leading one bits (5 for any longer
+// form), whether they follow or not.
 int Announced(unsigned char lead) {
-    int ones = 0;
-    while (ones < 8 && (lead << ones & 0x80) != 0) ++ones;
-    return ones < 2 ? 1 : ones;
+    return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF8 ? 4 : 5;
 }
 
 // The length of the well-formed sequence that starts the `available` bytes
@@ -43,10 +41,10 @@ int Decode(const unsigned char* b, int available, std::uint32_t& cp) {
 
 // Every sequence of up to three bytes and a spread of four-byte ones, each as
 // one sequence and as a whole input: the result, where the conversion stops
-// and what it wrote before, also with a unit too little room (never half a
-// pair); and the lenient conversion, one U+FFFD for each byte that begins no
-// well-formed sequence. An input that ends before the bytes its last lead
-// announces is exhausted, not illegal.
+// and what it wrote before; and the lenient conversion, one U+FFFD for each
+// byte that begins no well-formed sequence. An input that ends before the
+// bytes its last lead announces is exhausted, not illegal. (The library always
+// gives a unit of room per byte; the fuzzer tries any room.)
 TEST(Utf8, EveryShortSequenceAndSampledFourByteOnes) {
     int faults = 0;
     const auto check = [&faults](std::uint32_t bits, int n) {
@@ -54,13 +52,9 @@ TEST(Utf8, EveryShortSequenceAndSampledFourByteOnes) {
         for (int k = 0; k < n; ++k) b[k] = static_cast<unsigned char>(bits >> (8 * (n - 1 - k)));
         std::u16string expected, lenient;
         std::uint32_t cp = 0;
-        int at = 0, last = 0;
-        std::size_t kept = 0;  // the units before the last whole sequence
-        for (int length; at < n && (length = Decode(b + at, n - at, cp)) > 0; at += length) {
-            last = at;
-            kept = expected.size();
+        int at = 0;
+        for (int length; at < n && (length = Decode(b + at, n - at, cp)) > 0; at += length)
             expected += Utf16Of(cp);
-        }
         for (int i = 0, length; i < n; i += std::max(length, 1))
             lenient += (length = Decode(b + i, n - i, cp)) > 0 ? Utf16Of(cp) : u"\uFFFD";
         const ConversionResult stop = at == n                     ? conversionOK
@@ -69,17 +63,11 @@ TEST(Utf8, EveryShortSequenceAndSampledFourByteOnes) {
         char16_t out[4];
         const unsigned char* source = b;
         char16_t* target = out;
-        bool fault = ConvertUTF8toUTF16(&source, b + n, &target, out + n) != stop ||
-                     source != b + at || std::u16string(out, target) != expected;
-        source = b;
-        target = out;
-        fault |= !expected.empty() &&
-                 (ConvertUTF8toUTF16(&source, b + n, &target, out + expected.size() - 1) !=
-                      targetExhausted ||
-                  source != b + last || std::u16string(out, target) != expected.substr(0, kept));
         const std::string text(reinterpret_cast<const char*>(b), n);
-        fault |= (Announced(b[0]) == n && isLegalUTF8(b, n) != (Decode(b, n, cp) == n)) ||
-                 Utf8ToUtf16Lenient(text) != lenient;
+        const bool fault =
+            ConvertUTF8toUTF16(&source, b + n, &target, out + n) != stop || source != b + at ||
+            std::u16string(out, target) != expected || Utf8ToUtf16Lenient(text) != lenient ||
+            (Announced(b[0]) == n && isLegalUTF8(b, n) != (Decode(b, n, cp) == n));
         faults += fault;
         EXPECT_FALSE(fault) << std::hex << bits << " length " << n;
     };
@@ -91,8 +79,8 @@ TEST(Utf8, EveryShortSequenceAndSampledFourByteOnes) {
     for (int n : {0, 5, 6}) EXPECT_FALSE(isLegalUTF8(longForm, n));
 }
 
-// Every scalar value but U+0000 in one input: the strict and the lenient
-// conversions agree with the reference, both ways.
+// Every scalar value but U+0000 in one text, through each conversion, also
+// the writer's in-place one.
 TEST(Utf8, EveryScalarValueInOneText) {
     std::string text;
     std::u16string expected;
@@ -103,50 +91,13 @@ TEST(Utf8, EveryScalarValueInOneText) {
         expected += Utf16Of(cp);
         ASSERT_TRUE(NextCodePoint(expected, at) == cp && at == expected.size()) << cp;
     }
-    EXPECT_TRUE(Utf8ToUtf16Lenient(text) == expected && Utf16ToUtf8(expected) == text);
     bool failed = true;
-    EXPECT_TRUE(Utf8ToWide(text, &failed) == expected && !failed);
-    EXPECT_TRUE(Utf8ToWideReported(text.c_str()) == expected);
-    // A NUL ends the result; the bytes after it are still checked.
-    EXPECT_TRUE(Utf8ToWide(std::string("ab\0\xC3\xA9", 5)) == u"ab");
-    EXPECT_TRUE(Utf8ToWide(std::string("ab\0\xC3", 4), &failed).empty() && failed);
+    EXPECT_TRUE(Utf8ToWide(text.c_str(), &failed) == expected && !failed);
+    EXPECT_TRUE(Utf8ToUtf16Lenient(text) == expected && Utf16ToUtf8(expected) == text);
+    std::u16string units(text.size(), u'#');
+    units.resize(Utf8ToWideReported(text.c_str(), text.size(), units.data()));
+    EXPECT_TRUE(units == expected);
     EXPECT_TRUE(Utf8ToWide(static_cast<const char*>(nullptr), &failed).empty() && !failed);
-    // Unpaired surrogates become U+FFFD in UTF-8; UTF-32 units keep theirs,
-    // as both widths can hold them, and a value above U+10FFFF is replaced.
-    const std::u16string high(1, u'\xD800'), low(1, u'\xDC00');
-    const std::string replaced = "\xEF\xBF\xBD";
-    EXPECT_EQ(Utf16ToUtf8(high + u"x" + low + u"x" + high),
-              replaced + "x" + replaced + "x" + replaced);
-    std::u16string units;
-    for (const char32_t c : {U'a', char32_t{0xD800}, char32_t{0x110000}}) AppendUtf16(units, c);
-    EXPECT_EQ(units, u"a" + high + u"\uFFFD");
-    std::size_t at = 1;
-    EXPECT_EQ(NextCodePoint(units, at), char32_t{0xD800});
-}
-
-// Ill-formed text fails whole and is reported; the in-place conversion the
-// writer uses agrees with the checked one wherever its ASCII runs end.
-TEST(Utf8, IllFormedTextFailsWhollyAndIsReported) {
-    const std::string ascii = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJ";
-    for (std::size_t run = 0; run <= ascii.size(); run += 3)
-        for (const std::string bad :
-             {"\xC0\xAF", "\xE0\x80\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80z", "\xE9 au",
-              "\xC3", "\xF5\x80\x80\x80", "\xFF", "\xC3\xA9!", "\xF0\x9F\x98\x80"}) {
-            const std::string text = ascii.substr(0, run) + bad + ascii.substr(run);
-            bool failed = false;
-            const std::u16string expected = Utf8ToWide(text, &failed);
-            EXPECT_TRUE(failed == (bad != "\xC3\xA9!" && bad != "\xF0\x9F\x98\x80") &&
-                        expected.empty() == failed);
-            std::u16string out(text.size() + 1, u'#');
-            testing::internal::CaptureStdout();
-            const std::size_t n = Utf8ToWideReported(text.c_str(), text.size(), out.data());
-            const std::u16string reported = Utf8ToWideReported(text.c_str());
-            EXPECT_EQ(testing::internal::GetCapturedStdout(),
-                      failed
-                          ? "bad utf8 string: '" + text + "'\r\nbad utf8 string: '" + text + "'\r\n"
-                          : "");
-            EXPECT_TRUE(out.substr(0, n) == expected && reported == expected) << text;
-        }
 }
 
 }  // namespace
