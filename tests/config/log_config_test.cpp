@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <ctime>
 #include <iomanip>
 #include <sstream>
@@ -15,9 +16,10 @@ namespace vzv::test {
 namespace {
 
 // `path` must be `dir` followed by the default name stamped with the local
-// time of this second or the one before.
+// time of this second or the one before. (Read from the precise clock:
+// std::time may trail it by a tick.)
 void ExpectFreshDefault(const std::u16string& path, const std::u16string& dir) {
-    const std::time_t now = std::time(nullptr);
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     const auto stamped = [&](std::time_t at) {
         std::ostringstream name;
         name << Narrow(dir)
