@@ -38,9 +38,8 @@ std::basic_string<Ch> Walk(std::size_t (*walk)(Ch*, std::size_t, const Fmt*, va_
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 1) return 0;
     // Each conversion takes at most four slots (two * and a long double).
-    if (std::count(data + 1, data + size, '%') > 8) return 0;
+    if (size == 0 || std::count(data + 1, data + size, '%') > 8) return 0;
     const std::size_t count = data[0] % 80 + 1;
     const std::string format(reinterpret_cast<const char*>(data + 1), size - 1);
     namespace walker = vzv::printf_walker;

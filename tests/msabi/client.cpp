@@ -45,11 +45,6 @@ unsigned Length(const char* text) {
     return n;
 }
 
-void Print(const char* text) {
-    DWORD written = 0;
-    WriteFile(GetStdHandle(kStdOutput), text, Length(text), &written, nullptr);
-}
-
 bool Equal(const wchar_t* a, const wchar_t* b) {
     while (*a != 0 && *a == *b) ++a, ++b;
     return *a == *b;
@@ -57,11 +52,13 @@ bool Equal(const wchar_t* a, const wchar_t* b) {
 
 unsigned g_failed;
 
+// Names on stdout what failed.
 void Check(bool ok, const char* what) {
     if (ok) return;
-    Print("msabi client: failed or missing from the log: ");
-    Print(what);
-    Print("\r\n");
+    static const char failed[] = ": failed or missing from the log\r\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(kStdOutput), what, Length(what), &written, nullptr);
+    WriteFile(GetStdHandle(kStdOutput), failed, sizeof failed - 1, &written, nullptr);
     ++g_failed;
 }
 
@@ -94,8 +91,7 @@ void Run() {
     Check(!SetLogFilePath(nullptr), "SetLogFilePath(null)");
 
     VuzavovEro::SetLogPath(path);
-    const wchar_t* const current = VuzavovEro::GetLogPath();
-    Check(current != nullptr && Equal(current, path), "GetLogPath after SetLogPath");
+    Check(Equal(VuzavovEro::GetLogPath(), path), "GetLogPath after SetLogPath");
     VuzavovEro::SetLogLevel(VuzavovEro::LOGLEVEL_VERBOSE);
     Check(VuzavovEro::GetLogLevel() == VuzavovEro::LOGLEVEL_VERBOSE, "GetLogLevel");
 
@@ -128,9 +124,6 @@ void Run() {
     Check(&(a = b) == &a, "copy assignment");
     Check(&(a = static_cast<VuzavovEro&&>(b)) == &a, "move assignment");
 
-    Check(!IsExpertMode(), "IsExpertMode after start");
-    Check(LoggerLevel == 0, "LoggerLevel after start");
-
     void* const log =
         CreateFileW(path, kGenericRead, kShareReadWrite, nullptr, kOpenExisting, 0, nullptr);
     Check(ReadFile(log, g_log, sizeof g_log, &g_logBytes, nullptr) != 0, "read the log");
@@ -155,6 +148,5 @@ void Run() {
 
 extern "C" void ClientEntry() {
     Run();
-    if (g_failed == 0) Print("msabi client: all checks passed\r\n");
     ExitProcess(g_failed);
 }

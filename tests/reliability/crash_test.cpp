@@ -1,7 +1,10 @@
 // A client killed without warning at random moments loses at most the line
-// it was writing, and never one that a call had returned from.
+// it was writing, and never one that a call had returned from. Then, while
+// this process holds the log, a second client's calls return but its lines
+// are dropped, and it makes no file of its own.
 #include "reliability_fixture.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <random>
@@ -32,6 +35,17 @@ TEST_F(ReliabilityTest, KilledClientLeavesWholeContiguousLines) {
         std::istringstream in(ReadBytes(output));
         for (int thread = 0, number = 0; in >> thread >> number;) returned[{run, thread}] = number;
     }
+    ASSERT_TRUE(SetLogFilePath(Wide(log).c_str()));
+    Log::SetLogLevel(Log::LOGLEVEL_INFO);
+    Log::Information("r%d t0 n0 end", kKills);
+    const fs::path output = root / "second.txt";
+    ChildProcess second(kChild, {output.u8string(), "log", log.u8string(), "300", "r-1"});
+    for (int i = 1; i < 600; ++i) Log::Information("r%d t0 n%d end", kKills, i);
+    EXPECT_EQ(second.Wait(), 0) << "the refused client must carry on";
+    const std::string reports = ReadBytes(output);
+    EXPECT_EQ(std::count(reports.begin(), reports.end(), '\n'), 600) << "its calls returned";
+    EXPECT_EQ(std::distance(fs::directory_iterator(root / "crash"), {}), 1)
+        << "the refused client made a file of its own";
 
     // A kill inside a write may cut that one line short; the next process
     // ends it, so it shows as a line whose text stops early.
@@ -49,7 +63,8 @@ TEST_F(ReliabilityTest, KilledClientLeavesWholeContiguousLines) {
         ASSERT_EQ(number, (logged[{run, thread}]++)) << "run " << run << " thread " << thread;
     }
     EXPECT_LE(cut, static_cast<std::size_t>(kKills));
-    EXPECT_FALSE(returned.empty());
+    EXPECT_EQ((logged[{kKills, 0}]), 600);
+    EXPECT_EQ(logged.count({-1, 0}) + logged.count({-1, 1}), 0u) << "the second client's lines";
     for (const auto& [key, number] : returned)
         EXPECT_LT(number, logged[key]) << "run " << key.first << " thread " << key.second
                                        << " line " << number << " returned but is missing";

@@ -4,7 +4,9 @@
 // in a file the library made.
 #include "api/api_fixture.h"
 
+#include <iterator>
 #include <system_error>
+#include <utility>
 
 #ifdef _WIN32
 #  define WIN32_LEAN_AND_MEAN
@@ -45,13 +47,12 @@ enum class Place { LogPath, RotatedName, StartupName, PreviousFile };
 // previous file. Only the last component is guarded: the folders lie under a
 // linked one, where the system allows it.
 TEST_F(PlantedLinkTest, PlantByPlace) {
-    std::vector<std::pair<Plant, Place>> rows;
-    for (const Place place :
-         {Place::LogPath, Place::RotatedName, Place::StartupName, Place::PreviousFile}) {
-        rows.emplace_back(Plant::SymbolicLink, place);
-        rows.emplace_back(Plant::HardLink, place);
-    }
-    rows.emplace_back(Plant::Fifo, Place::LogPath);
+    const std::pair<Plant, Place> rows[] = {
+        {Plant::SymbolicLink, Place::LogPath},      {Plant::HardLink, Place::LogPath},
+        {Plant::SymbolicLink, Place::RotatedName},  {Plant::HardLink, Place::RotatedName},
+        {Plant::SymbolicLink, Place::StartupName},  {Plant::HardLink, Place::StartupName},
+        {Plant::SymbolicLink, Place::PreviousFile}, {Plant::HardLink, Place::PreviousFile},
+        {Plant::Fifo, Place::LogPath}};
     const std::string victimBytes = "victim: not the library's to touch\n";
     const fs::path victim = root / "victim.dat";  // outside every log folder
     WriteBytes(victim, victimBytes);
@@ -59,7 +60,7 @@ TEST_F(PlantedLinkTest, PlantByPlace) {
     fs::create_directories(root / "real");
     const fs::path base = MakeSymbolicLink(root / "real", root / "linked", true) ? root / "linked"
                                                                                 : root / "real";
-    for (std::size_t row = 0; row < rows.size(); ++row) {
+    for (std::size_t row = 0; row < std::size(rows); ++row) {
         const auto [plant, place] = rows[row];
         SCOPED_TRACE(row);
         const fs::path logs = base / std::to_string(row);

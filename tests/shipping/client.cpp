@@ -19,12 +19,11 @@ using Log = Brivant::Service::VuzavovEro;
 void LogRecords(const std::string& tag, int from, int to) {
     for (int i = from; i < to; ++i) {
         const std::string id = tag + " n" + std::to_string(i);
-        switch (i % 5) {
+        switch (i % 4) {
             case 0: Log::Information("%s caf\xC3\xA9 \xF0\x9F\x98\x80", id.c_str()); break;
             case 1: Log::Error("%s two\r\nlines\nand a third", id.c_str()); break;
             case 2: Log::Debug("%s \"quoted\" \\ tab\t bell\x07", id.c_str()); break;
-            case 3: Log::Verbose(L"%hs wide \x00FC\x00DF \x263A", id.c_str()); break;
-            default: Log::Information("%s plain", id.c_str());
+            default: Log::Verbose(L"%hs wide \x00FC\x00DF \x263A", id.c_str());
         }
     }
 }

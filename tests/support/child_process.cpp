@@ -32,13 +32,12 @@ ChildProcess::ChildProcess(const fs::path& program, const std::vector<std::strin
     PROCESS_INFORMATION info{};
     // Wine now and then refuses a start right after a kill; a few tries
     // outlast that.
-    BOOL started = FALSE;
-    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
-        if (attempt > 0) ::Sleep(100);
-        started = ::CreateProcessW(program.wstring().c_str(), command.data(), nullptr, nullptr,
-                                   TRUE, 0, nullptr, nullptr, &startup, &info);
+    for (int attempt = 1; !::CreateProcessW(program.wstring().c_str(), command.data(), nullptr,
+                                            nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+         ++attempt) {
+        if (attempt == 5) throw std::runtime_error("cannot start " + program.string());
+        ::Sleep(100);
     }
-    if (!started) throw std::runtime_error("cannot start " + program.string());
     ::CloseHandle(info.hThread);
     m_handle = reinterpret_cast<std::intptr_t>(info.hProcess);
 }

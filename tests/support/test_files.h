@@ -32,7 +32,8 @@ inline std::u16string Utf16(const std::filesystem::path& path) { return path.u16
 std::wstring Wide(const std::filesystem::path& path);
 // UTF-16 to UTF-8, for readable failure messages.
 std::string Narrow(const std::u16string& text);
-std::string ReadBytes(const std::filesystem::path& path);
+// The file's bytes from byte `from` on.
+std::string ReadBytes(const std::filesystem::path& path, std::uintmax_t from = 0);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 // A log of `size` bytes without writing them one by one: zeros, which
 // readers skip.
@@ -41,9 +42,9 @@ void Prefill(const std::filesystem::path& path, std::uintmax_t size);
 std::u16string ReadUtf16(const std::filesystem::path& path, std::uintmax_t from = 0);
 
 // Through the C runtime, so that the library sees the change; `value` is
-// UTF-8.
+// UTF-8, and an empty one removes the variable (as Windows does).
 void SetEnv(const std::string& name, const std::string& value);
-void UnsetEnv(const std::string& name);
+inline void UnsetEnv(const std::string& name) { SetEnv(name, ""); }
 
 // The lines of a UTF-16LE log from byte `from` on (past a prefill), each as
 // "<level>:<text>", in file order; a missing file reads as empty. Lines

@@ -24,8 +24,7 @@ using Clock = std::chrono::steady_clock;
 const Clock::time_point g_deadline = Clock::now() + std::chrono::seconds(60);
 
 int LogNumbered(const char* path, long count, const char* tag) {
-    const std::u16string wide = std::filesystem::u8path(path).u16string();
-    SetLogFilePath(std::wstring(wide.begin(), wide.end()).c_str());
+    SetLogFilePath(std::filesystem::u8path(path).wstring().c_str());  // test paths are ASCII
     Log::SetLogLevel(Log::LOGLEVEL_INFO);
     const auto work = [&](int thread) {
         for (long i = 0; i < count && Clock::now() < g_deadline; ++i) {
@@ -57,6 +56,5 @@ int main(int argc, char** argv) {
     if (argc == 6 && argv[2] == std::string("log"))
         return LogNumbered(argv[3], std::strtol(argv[4], nullptr, 10), argv[5]);
     if (argc == 3 && argv[2] == std::string("hold")) return Hold();
-    std::fprintf(stderr, "usage: reliability_child <output> log <path> <count> <tag> | hold\n");
     return 2;
 }
