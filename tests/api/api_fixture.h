@@ -30,6 +30,7 @@ protected:
     const ScratchDir scratch{"api"};
     const fs::path root = scratch.path();
     const fs::path licensing = root / "Brivant" / "Licensing";  // the default folder
+    const fs::path expert = root / "Brivant" / "LOG.Expert";    // the one that forces level 4
 };
 
 inline fs::path ToPath(const wchar_t* path) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <tuple>
 
 namespace vzv::test {
 namespace {
@@ -17,7 +18,6 @@ TEST_F(ApiTest, OffByDefaultUntilTheFirstError) {
     Log::Information("still dropped");
     Log::Error(L"second error");
     EXPECT_EQ(std::distance(fs::directory_iterator(licensing), fs::directory_iterator()), 1);
-    EXPECT_EQ(ToPath(Log::GetLogPath()), placed);
     EXPECT_NE(ReadBytes(placed).substr(0, 2), "\xFF\xFE") << "a placed file has no byte order mark";
     // The switch line went to the writer's path before placement: dropped.
     EXPECT_EQ(LogLines(placed), (Lines{"1:first error 1", "1:second error"}));
@@ -31,30 +31,28 @@ TEST_F(ApiTest, OffByDefaultUntilTheFirstError) {
 TEST_F(ApiTest, LevelsByName) {
     ASSERT_TRUE(SetLogFilePath(Path("deep/er/app.log").c_str()));
     EXPECT_FALSE(fs::exists(root / "deep")) << "nothing is placed while logging is off";
-    const struct {
-        Log::eLOGLEVEL level;
-        int number;
-        const char* name;
-    } levels[] = {{Log::LOGLEVEL_VERBOSE, 4, "Verbose"}, {Log::LOGLEVEL_ERROR, 1, "Error"},
-                  {Log::LOGLEVEL_DEBUG, 3, "Debug"},     {Log::LOGLEVEL_OFF, 0, "Off"},
-                  {Log::LOGLEVEL_INFO, 2, "Info"},       {Log::eLOGLEVEL(7), 7, "Verbose"},
-                  {Log::LOGLEVEL_VERBOSE, 4, "Verbose"}};
+    // The numbers are written out: the header's values are under test.
+    const std::tuple<Log::eLOGLEVEL, int, std::string> levels[] = {
+        {Log::LOGLEVEL_VERBOSE, 4, "Verbose"}, {Log::LOGLEVEL_ERROR, 1, "Error"},
+        {Log::LOGLEVEL_DEBUG, 3, "Debug"},     {Log::LOGLEVEL_OFF, 0, "Off"},
+        {Log::LOGLEVEL_INFO, 2, "Info"},       {Log::eLOGLEVEL(7), 7, "Verbose"},
+        {Log::LOGLEVEL_VERBOSE, 4, "Verbose"}};
     Lines expected;
     std::string previous;
-    for (const auto& row : levels) {
-        Log::SetLogLevel(row.level);
-        EXPECT_EQ(Log::GetLogLevel(), row.number) << row.name;
+    for (const auto& [level, number, name] : levels) {
+        Log::SetLogLevel(level);
+        EXPECT_EQ(Log::GetLogLevel(), number) << name;
         // The first switch places the file: its own line is not in it. An
         // unchanged level has none.
-        if (!previous.empty() && previous != row.name)
+        if (!previous.empty() && previous != name)
             expected.push_back("0:Switch Runtime Log Level from '" + previous + "' to '" +
-                               row.name + "'");
-        previous = row.name;
-        Log::Information("at %d", row.number);
-        Log::Debug(L"at %d", row.number);
-        Log::Verbose("at %d", row.number);
-        for (int level = 2; level <= std::min(row.number, 4); ++level)
-            expected.push_back(std::to_string(level) + ":at " + std::to_string(row.number));
+                               name + "'");
+        previous = name;
+        Log::Information("at %d", number);
+        Log::Debug(L"at %d", number);
+        Log::Verbose("at %d", number);
+        for (int passed = 2; passed <= std::min(number, 4); ++passed)
+            expected.push_back(std::to_string(passed) + ":at " + std::to_string(number));
     }
     EXPECT_TRUE(SetLogLevel(-1));
     Log::Error("dropped");
@@ -91,16 +89,37 @@ TEST_F(ApiTest, SupplementaryCharactersCrossEveryBoundary) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "2:--> " + edges + " -- start");
     EXPECT_EQ(lines[1].rfind("2:<-- " + edges + " -- ended (", 0), 0u) << lines[1];
+}
 
-    if constexpr (sizeof(wchar_t) == 4) {
-        // Units that no UTF-16 text holds: a lone low and a lone high
-        // surrogate, and a value above U+10FFFF, each U+FFFD on disk.
-        const wchar_t bad[] = {wchar_t(0xDFFF), wchar_t(0xD800), wchar_t(0x110000), L'\0'};
-        Log::SetLogPath((Path("") + bad + L".log").c_str());
-        Log::Information("here");
-        const std::string replaced = "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD.log";
-        EXPECT_EQ(LogLines(root / fs::u8path(replaced)), Lines{"2:here"});
-    }
+// The marker, CppLogger.json in the expert folder, is a file or a folder;
+// logging is on at level 4 from the first call of the library on.
+using ExpertTest = ApiTest;
+
+TEST_F(ExpertTest, MarkerFileForcesVerboseIntoTheExpertFolder) {
+    fs::create_directories(expert);
+    WriteBytes(expert / "CppLogger.json", "{}");
+    EXPECT_FALSE(IsExpertMode()) << "decided on the first call, not before";
+    EXPECT_TRUE(SetLogLevel(1)) << "refused requests still succeed";
+    EXPECT_TRUE(IsExpertMode());
+    const fs::path path = ToPath(Log::GetLogPath());
+    EXPECT_EQ(path.parent_path(), expert);
+    Log::SetLogPath(Path("client.log").c_str());
+    EXPECT_TRUE(SetLogFilePath(Path("client.log").c_str()));
+    Log::SetLogLevel(Log::LOGLEVEL_ERROR);
+    Log::Verbose("verbose");
+    Log::LogCppCall trace("scope");
+
+    EXPECT_EQ(Log::GetLogLevel(), Log::LOGLEVEL_VERBOSE);
+    EXPECT_EQ(ToPath(Log::GetLogPath()), path);
+    EXPECT_EQ(LogLines(path), (Lines{"4:verbose", "2:--> scope -- start"}));
+}
+
+// The facade's start-up runs the check when a logging call comes first.
+TEST_F(ExpertTest, FirstLoggingCallFindsTheMarker) {
+    fs::create_directories(expert / "CppLogger.json");
+    Log::Verbose("first");
+    EXPECT_TRUE(IsExpertMode());
+    EXPECT_EQ(LogLines(expert / ToPath(Log::GetLogPath()).filename()), Lines{"4:first"});
 }
 
 }  // namespace

@@ -17,8 +17,6 @@ TEST_F(MessagesTest, WhatEachCallLogs) {
     Log::SetLogLevel(Log::LOGLEVEL_DEBUG);
     const std::string a(20000, 'a');
     const std::wstring w(20000, L'w');
-    const char* const noText = nullptr;
-    const wchar_t* const noWide = nullptr;
     const std::pair<std::function<void()>, std::string> rows[] = {
         // Texts cut to each call's buffer.
         {[&] { Log::Error("%s", a.c_str()); }, "1:" + a.substr(0, 2047)},
@@ -28,9 +26,9 @@ TEST_F(MessagesTest, WhatEachCallLogs) {
         {[] { Log::Information("caf\xC3\xA9 %s", "\xE2\x82\xAC"); }, "2:caf\xC3\xA9 \xE2\x82\xAC"},
         // Bad input: null texts print "(null)", a null format logs nothing,
         // ill-formed UTF-8 an empty line.
-        {[&] { Log::Information("%s|%S", noText, noWide); }, "2:(null)|(null)"},
-        {[&] { Log::Error(noText); }, ""},
-        {[&] { Log::Error(noWide); }, ""},
+        {[] { Log::Information("%s|%S", nullptr, nullptr); }, "2:(null)|(null)"},
+        {[] { Log::Error(static_cast<const char*>(nullptr)); }, ""},
+        {[] { Log::Error(static_cast<const wchar_t*>(nullptr)); }, ""},
         {[] { Log::Information("%s", "caf\xC3"); }, "2:"},
         // A NUL ends the text.
         {[] { Log::Information("x%cy", 0); }, "2:x"},
