@@ -44,9 +44,7 @@ TEST_F(ReliabilityTest, PathsThatCannotBeUsed) {
         SetEnv("PROGRAMDATA", root.u8string() + "/" + std::string(5000, 'e'));
         paths = {root.u8string() + "/x/"};
     }
-    EXPECT_FALSE(fs::exists(root / "blocker" / "sub"));
     EXPECT_EQ(LogLines(root / "good" / "app.startup.log"), Lines{"2:before"});
-    EXPECT_FALSE(fs::exists(root / "first" / "app.log"));
 }
 
 #ifndef _WIN32  // a full volume is simulated on Linux only (tmpfs)
