@@ -42,25 +42,24 @@ void FormatAndLog(void (CLogFacade::*log)(const TextOf<Ch>*), const Ch* format, 
 
 }  // namespace
 
-#define VZV_LOG_METHOD(Method, Level, Size)                       \
-    void VuzavovEro::Method(const char* format, ...) {            \
-        if (Drops(Level, format)) return;                         \
-        std::va_list args;                                        \
-        va_start(args, format);                                   \
-        FormatAndLog<Size>(&CLogFacade::Method, format, args);    \
-        va_end(args);                                             \
-    }                                                             \
-    void VuzavovEro::Method(const wchar_t* format, ...) {         \
+// One body for each method and format width: FormatAndLog picks the
+// formatter by the format's type.
+#define VZV_LOG_METHOD(Method, Level, Size, Format)               \
+    void VuzavovEro::Method(Format format, ...) {                 \
         if (Drops(Level, format)) return;                         \
         std::va_list args;                                        \
         va_start(args, format);                                   \
         FormatAndLog<Size>(&CLogFacade::Method, format, args);    \
         va_end(args);                                             \
     }
-VZV_LOG_METHOD(Error, vzv::LOGLEVEL_ERROR, kShortMessage)
-VZV_LOG_METHOD(Information, vzv::LOGLEVEL_INFO, kShortMessage)
-VZV_LOG_METHOD(Debug, vzv::LOGLEVEL_DEBUG, kLongMessage)
-VZV_LOG_METHOD(Verbose, vzv::LOGLEVEL_VERBOSE, kLongMessage)
+#define VZV_LOG_METHODS(Method, Level, Size)                      \
+    VZV_LOG_METHOD(Method, Level, Size, const char*)              \
+    VZV_LOG_METHOD(Method, Level, Size, const wchar_t*)
+VZV_LOG_METHODS(Error, vzv::LOGLEVEL_ERROR, kShortMessage)
+VZV_LOG_METHODS(Information, vzv::LOGLEVEL_INFO, kShortMessage)
+VZV_LOG_METHODS(Debug, vzv::LOGLEVEL_DEBUG, kLongMessage)
+VZV_LOG_METHODS(Verbose, vzv::LOGLEVEL_VERBOSE, kLongMessage)
+#undef VZV_LOG_METHODS
 #undef VZV_LOG_METHOD
 
 VuzavovEro::eLOGLEVEL VuzavovEro::GetLogLevel() {
