@@ -112,17 +112,15 @@ std::u16string Utf8ToWideReported(const char* text) {
 std::size_t Utf8ToWideReported(const char* text, std::size_t length, char16_t* out) {
     const auto* source = reinterpret_cast<const unsigned char*>(text);
     const unsigned char* const end = source + length;
-    // ASCII, most log text, needs no checks: eight bytes are tested at once.
-    char16_t* target = out;
-    for (; end - source >= 8 && IsAsciiBlock(source); source += 8)
-        target = std::copy(source, source + 8, target);
-    // An ASCII tail is the text's last eight bytes, copied again in part:
-    // all before it was ASCII, so unit and byte positions still agree.
-    if (end - source < 8 && length >= 8 && IsAsciiBlock(end - 8)) {
-        target = std::copy(end - 8, end, out + length - 8);
-        source = end;
-    }
-    while (source < end && *source < 0x80) *target++ = *source++;
+    // ASCII, most log text, needs no checks: it is found eight bytes at a
+    // time and widened in one loop.
+    const unsigned char* ascii = source;
+    while (end - ascii >= 8 && IsAsciiBlock(ascii)) ascii += 8;
+    // Fewer than eight left: the text's last eight bytes, tested again in part.
+    if (end - ascii < 8 && length >= 8 && IsAsciiBlock(end - 8)) ascii = end;
+    while (ascii < end && *ascii < 0x80) ++ascii;
+    char16_t* target = std::copy(source, ascii, out);
+    source = ascii;
     if (source < end && ConvertUTF8toUTF16(&source, end, &target, out + length) != conversionOK) {
         ReportBadUtf8(text);
         return 0;

@@ -97,6 +97,11 @@ TEST(Utf8, EveryScalarValueInOneText) {
     std::u16string units(text.size(), u'#');
     units.resize(Utf8ToWideReported(text.c_str(), text.size(), units.data()));
     EXPECT_TRUE(units == expected);
+    for (std::size_t at = 0; at < 20; ++at) {  // one ill-formed byte anywhere: nothing
+        std::string bad(20, 'a');
+        bad[at] = '\xFF';
+        EXPECT_EQ(Utf8ToWideReported(bad.c_str(), bad.size(), units.data()), 0u) << at;
+    }
     EXPECT_TRUE(Utf8ToWide(static_cast<const char*>(nullptr), &failed).empty() && !failed);
 }
 
