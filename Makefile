@@ -77,8 +77,13 @@ demo: linux windows
 # Benchmarks: a Release build of their own (Linux), never part of make test.
 BENCH_DIR ?= build/bench
 
+# Release, optimised across files and from the profile of a training run.
 bench: deps
-	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DVZV_BUILD_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DVZV_BUILD_BENCH=ON -DBUILD_TESTING=OFF -DVZV_PROFILE=generate >/dev/null
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target vzv_profile_training
+	rm -rf $(BENCH_DIR)/profile $(BENCH_DIR)/training && mkdir $(BENCH_DIR)/training
+	$(BENCH_DIR)/bin/vzv_profile_training $(BENCH_DIR)/training
+	cmake -S . -B $(BENCH_DIR) -DVZV_PROFILE=use >/dev/null
 	cmake --build $(BENCH_DIR) -j $(JOBS) --target vzv_bench vzv_callgrind_probe
 	cd $(BENCH_DIR) && bin/vzv_bench
 
