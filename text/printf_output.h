@@ -27,7 +27,7 @@ public:
     }
     // ASCII, as units of the output width; the room is checked once.
     void Put(const char* ascii, std::size_t n) noexcept {
-        const std::size_t m = n < m_limit - m_pos ? n : m_limit - m_pos;
+        const std::size_t m = std::min(n, m_limit - m_pos);
         if constexpr (std::is_same_v<Out, char>) {
             std::copy(ascii, ascii + m, m_out + m_pos);
         } else {
@@ -37,14 +37,14 @@ public:
         m_pos += m;
     }
     void Fill(char c, std::size_t n) noexcept {
-        const std::size_t m = n < m_limit - m_pos ? n : m_limit - m_pos;
+        const std::size_t m = std::min(n, m_limit - m_pos);
         for (std::size_t i = 0; i < m; ++i) m_out[m_pos + i] = static_cast<Out>(c);
         m_pos += m;
     }
     // Text of the output width up to its NUL or `limit` units, whichever
     // comes first: nothing past either is read.
     void PutText(const Out* text, std::size_t limit) noexcept {
-        const std::size_t room = limit < m_limit - m_pos ? limit : m_limit - m_pos;
+        const std::size_t room = std::min(limit, m_limit - m_pos);
         const Out* const nul = std::char_traits<Out>::find(text, room, Out{});
         const std::size_t m = nul != nullptr ? static_cast<std::size_t>(nul - text) : room;
         std::copy(text, text + m, m_out + m_pos);
