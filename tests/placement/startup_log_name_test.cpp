@@ -11,9 +11,7 @@ TEST(StartupLogName, CutsAtTheFirstDotLog) {
         {u"C:\\Logs\\App_1.log", u"C:\\Logs\\App_1.startup.log"},
         {u"D:\\x\\run.logfile", u"D:\\x\\run.startup.log"},
         {u"D:\\old.logs\\run.log", u"D:\\old.startup.log"},
-        {u"D:\\x\\run.txt", u"D:\\x\\run.txt"},
-        {u"D:\\x\\run.LOG", u"D:\\x\\run.LOG"},
-        {u".lo", u".lo"},
+        {u"D:\\x\\run.txt", u"D:\\x\\run.txt"}, {u"D:\\x\\run.LOG", u"D:\\x\\run.LOG"}, {u".lo", u".lo"},
     };
     for (const auto& [path, startup] : cases) EXPECT_EQ(StartupLogName(path), startup);
 }

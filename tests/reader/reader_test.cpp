@@ -125,12 +125,10 @@ TEST_F(ReaderTest, PlainLinesJsonRecordsAndFilters) {
 
 // Each file keeps its own order; equal times go start-up log, _old, live.
 TEST_F(ReaderTest, AllMergesStartupLogOldGenerationAndLiveLog) {
-    Append("app.startup.log", 10, u"s1");
-    Append("app.startup.log", 30, u"s2");
-    Append("app.log_old", 20, u"o1");
-    Append("app.log_old", 30, u"o2");
-    Append("app.log", 30, u"l1");
-    Append("app.log", 29, u"l2");
+    const std::tuple<const char*, int, const char16_t*> records[] = {
+        {"app.startup.log", 10, u"s1"}, {"app.startup.log", 30, u"s2"}, {"app.log_old", 20, u"o1"},
+        {"app.log_old", 30, u"o2"},     {"app.log", 30, u"l1"},         {"app.log", 29, u"l2"}};
+    for (const auto& [name, second, text] : records) Append(name, second, text);
     const std::string all = Run("--all --json @app.log");
     EXPECT_EQ(Records(all), (Lines{"s1", "o1", "s2", "o2", "l1", "l2"}));
     EXPECT_EQ(Field(all, "log.file.path", "(?=[^\"]*app\\.log_old\")").size(), 2u);

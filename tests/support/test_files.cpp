@@ -69,10 +69,7 @@ void SetEnv(const std::string& name, const std::string& value) {
 #ifdef _WIN32
     _wputenv_s(fs::u8path(name).wstring().c_str(), fs::u8path(value).wstring().c_str());
 #else
-    if (value.empty())
-        unsetenv(name.c_str());
-    else
-        setenv(name.c_str(), value.c_str(), 1);
+    value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
 #endif
 }
 
