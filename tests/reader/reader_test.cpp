@@ -2,6 +2,7 @@
 // scratch folder: on a log the library's writer wrote, and on logs made here
 // byte by byte, generations, damage and other files among them.
 #include "engine/log_writer.h"
+#include "platform/file_identity.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -193,6 +194,12 @@ TEST_F(ReaderTest, WhatIsNotALogIsRefusedAndACutLogRepaired) {
         EXPECT_EQ(Records(out), texts);
         EXPECT_EQ(out.empty(), texts.empty()) << out;
     }
+}
+
+// A name that holds nothing has no identity to follow.
+TEST(FileIdentity, NoneForAMissingFile) {
+    platform::FileIdentity identity;
+    EXPECT_FALSE(platform::GetFileIdentity(u"/vzv-missing/app.log", identity));
 }
 
 }  // namespace
