@@ -3,6 +3,7 @@
 // byte by byte, generations, damage and other files among them.
 #include "engine/log_writer.h"
 #include "platform/file_identity.h"
+#include "platform/tools.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -176,9 +177,7 @@ TEST_F(ReaderTest, WhatIsNotALogIsRefusedAndACutLogRepaired) {
 
     // The arguments, the exit status, what standard error says, the records.
     const std::tuple<std::string, int, Lines, Lines> rows[] = {
-        {"--json @cut.log",
-         0,
-         {"odd number of bytes", "1 invalid UTF-16", "32 NUL", "no line end"},
+        {"--json @cut.log", 0, {"odd number of bytes", "1 invalid UTF-16", "32 NUL", "no line end"},
          {"first", "lone \xEF\xBF\xBD half", "se"}},
         {"--json @mixed", 0, {"utf8.log: skipped"}, {"hello"}},
         {"@empty.log", 0, {"empty log"}, {}},  // a log without records
@@ -196,10 +195,19 @@ TEST_F(ReaderTest, WhatIsNotALogIsRefusedAndACutLogRepaired) {
     }
 }
 
-// A name that holds nothing has no identity to follow.
-TEST(FileIdentity, NoneForAMissingFile) {
+// What the reader needs of the OS: a name that holds nothing has no identity
+// to follow, and a file opened again lets go of the one it held (counted on
+// Linux).
+TEST(ReaderPlatform, NoIdentityForNothingAndOneFileHeld) {
     platform::FileIdentity identity;
     EXPECT_FALSE(platform::GetFileIdentity(u"/vzv-missing/app.log", identity));
+#ifndef _WIN32
+    const auto held = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+    platform::SharedFile file;
+    ASSERT_TRUE(file.Open("/proc/self/stat"));
+    const auto before = held();
+    EXPECT_TRUE(file.Open("/proc/self/stat") && held() == before);
+#endif
 }
 
 }  // namespace

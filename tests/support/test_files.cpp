@@ -28,10 +28,6 @@ ScratchDir::~ScratchDir() {
     fs::remove_all(m_path, ignored);
 }
 
-std::u16string ScratchDir::operator/(const std::string& relative) const {
-    return Utf16(m_path / relative);
-}
-
 std::wstring Wide(const fs::path& path) {
     // Not wstring(): on POSIX that converts by the C locale, ASCII only.
     if constexpr (sizeof(wchar_t) == sizeof(char16_t)) return path.wstring();
