@@ -13,8 +13,8 @@ void CLogConfig::Init() {
     // Only the marker's existence counts (a folder of that name too).
     const std::u16string marker = ExpandDirectory(s_wsExpertDir) + s_wsExpertMarker;
     if (!platform::PathExists(marker.c_str())) return;
+    // GetLogLevel() answers Verbose from here on.
     s_bExpertMode.store(true, std::memory_order_release);
-    s_eLogLevel.store(LOGLEVEL_VERBOSE, std::memory_order_relaxed);
     CLogEngine& engine = CLogEngine::GetInstance();
     engine.SetLevel(LOGLEVEL_VERBOSE);
     const std::u16string path = GetLogPath();  // under the expert folder now

@@ -151,14 +151,18 @@ void CLogWriter::Rotate() {
     }
     // A full log that could not move aside must not be started afresh, which
     // would empty it (a reader that shares writing lets that open succeed):
-    // start beside it, "app.log" becoming "app_.log".
-    if (!renamed && m_path.size() >= 5 && platform::PathExists(m_path.c_str())) {
-        m_path.insert(m_path.size() - 4, u"_");
-        // A file left there by an earlier fallback is continued by the next
-        // write, never started afresh over its lines.
-        if (platform::PathExists(m_path.c_str())) return;
-    }
+    // start beside it. A file left there by an earlier fallback is continued
+    // by the next write, never started afresh over its lines.
+    if (!renamed && platform::PathExists(m_path.c_str()) && MoveBeside() &&
+        platform::PathExists(m_path.c_str()))
+        return;
     CreateFresh();
+}
+
+bool CLogWriter::MoveBeside() {
+    if (m_path.size() < 5) return false;
+    m_path.insert(m_path.size() - 4, u"_");
+    return true;
 }
 
 bool CLogWriter::CreateFresh() {
@@ -166,18 +170,13 @@ bool CLogWriter::CreateFresh() {
     Close();
     if (Level() <= LOGLEVEL_OFF) return false;
     const bool existed = platform::PathExists(m_path.c_str());
-    const auto length = static_cast<std::int32_t>(m_path.size());
     const auto openFresh = [this] {
         return m_file->Open(m_path.c_str(), platform::kGenericWrite, platform::kFileShareRead,
                             platform::kCreateAlways, platform::kFileAttributeNormal);
     };
-    if (!openFresh()) {
-        // The old file is still there and held elsewhere: start beside it,
-        // "app.log" becoming "app_.log", until the next path change.
-        if (length < 5 || !existed) return false;
-        m_path.insert(static_cast<std::size_t>(length - 4), u"_");
-        if (!openFresh()) return false;
-    }
+    // The old file is still there and held elsewhere: start beside it, until
+    // the next path change.
+    if (!openFresh() && !(existed && MoveBeside() && openFresh())) return false;
     static constexpr unsigned char kByteOrderMark[] = {0xFF, 0xFE};
     const bool marked = m_file->Write(kByteOrderMark, sizeof kByteOrderMark);
     for (const std::u16string_view line : {u"Runtime Log continue", u"========="})

@@ -70,6 +70,9 @@ private:
     void WriteLine(std::int32_t level, const char* narrow, const char16_t* wide,
                    std::size_t length);
     void Rotate();
+    // m_path becomes the name beside it, "app.log" becoming "app_.log"; false
+    // for a path too short to hold a name and ".log".
+    bool MoveBeside();
     bool CreateFresh();
 
     std::unique_ptr<CLogFile> m_file;

@@ -9,8 +9,8 @@ namespace vzv::platform {
 
 // Device and inode on POSIX; volume serial number and file index on Windows.
 struct FileIdentity {
-    std::uint64_t volume = 0;
-    std::uint64_t index = 0;
+    std::uint64_t volume{};
+    std::uint64_t index{};
     bool operator==(const FileIdentity& other) const noexcept {
         return volume == other.volume && index == other.index;
     }

@@ -11,11 +11,9 @@ namespace vzv {
 template <class String, class Integer>
 void AppendDecimal(String& out, Integer value, std::size_t width = 0) {
     char digits[24];
-    const char* const begin = digits;
-    const char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    const auto count = static_cast<std::size_t>(end - begin);
-    if (count < width) out.append(width - count, '0');
-    out.append(begin, end);
+    char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    for (auto count = static_cast<std::size_t>(end - digits); count < width; ++count) out += '0';
+    out.append(digits, end);
 }
 
 }  // namespace vzv

@@ -36,12 +36,9 @@ WaitResult WaitForMutex(MutexHandle mutex, std::uint32_t timeoutMs) noexcept {
     } else {
         timespec deadline{};
         clock_gettime(CLOCK_MONOTONIC, &deadline);
-        deadline.tv_sec += timeoutMs / 1000;
-        deadline.tv_nsec += static_cast<long>(timeoutMs % 1000) * 1000000L;
-        if (deadline.tv_nsec >= 1000000000L) {
-            deadline.tv_sec += 1;
-            deadline.tv_nsec -= 1000000000L;
-        }
+        const long long nanoseconds = deadline.tv_nsec + timeoutMs * 1000000LL;
+        deadline.tv_sec += static_cast<time_t>(nanoseconds / 1000000000);
+        deadline.tv_nsec = static_cast<long>(nanoseconds % 1000000000);
         rc = pthread_mutex_clocklock(Native(mutex), CLOCK_MONOTONIC, &deadline);
     }
     switch (rc) {

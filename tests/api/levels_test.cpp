@@ -22,7 +22,6 @@ TEST_F(ApiTest, OffByDefaultUntilTheFirstError) {
     // The switch line went to the writer's path before placement: dropped.
     EXPECT_EQ(LogLines(placed), (Lines{"1:first error 1", "1:second error"}));
     EXPECT_EQ(Log::GetLogLevel(), Log::LOGLEVEL_OFF) << "the automatic switch is not the client's";
-    EXPECT_EQ(LoggerLevel, 0);
 }
 
 // Each level by its public name: what GetLogLevel reports, how the switch
@@ -101,6 +100,8 @@ TEST_F(ExpertTest, MarkerFileForcesVerboseIntoTheExpertFolder) {
     EXPECT_FALSE(IsExpertMode()) << "decided on the first call, not before";
     EXPECT_TRUE(SetLogLevel(1)) << "refused requests still succeed";
     EXPECT_TRUE(IsExpertMode());
+    // Placed at level 4 before any logging call: the marker and the log.
+    EXPECT_EQ(std::distance(fs::directory_iterator(expert), {}), 2);
     const fs::path path = ToPath(Log::GetLogPath());
     EXPECT_EQ(path.parent_path(), expert);
     Log::SetLogPath(Path("client.log").c_str());
@@ -120,6 +121,12 @@ TEST_F(ExpertTest, FirstLoggingCallFindsTheMarker) {
     Log::Verbose("first");
     EXPECT_TRUE(IsExpertMode());
     EXPECT_EQ(LogLines(expert / ToPath(Log::GetLogPath()).filename()), Lines{"4:first"});
+}
+
+// So does the plain path setter when it comes first.
+TEST_F(ExpertTest, FirstPathSetterFindsTheMarker) {
+    fs::create_directories(expert / "CppLogger.json");
+    EXPECT_TRUE(SetLogFilePath(Path("client.log").c_str()) && IsExpertMode());
 }
 
 }  // namespace

@@ -50,14 +50,8 @@ TEST_F(MessagesTest, TracedScopes) {
         Log::LogCppCall outer("outer %s %d%%", "text", 5);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the time it reports
     }
-    {
-        Log::LogCppCall lowered("lowered");
-        Log::SetLogLevel(Log::LOGLEVEL_ERROR);
-    }
-    {
-        Log::LogCppCall idle("idle when built");
-        Log::SetLogLevel(Log::LOGLEVEL_VERBOSE);
-    }
+    { Log::LogCppCall lowered("lowered"); Log::SetLogLevel(Log::LOGLEVEL_ERROR); }
+    { Log::LogCppCall idle("idle when built"); Log::SetLogLevel(Log::LOGLEVEL_VERBOSE); }
     { Log::LogCppCall longest("%s", std::string(3000, 'x').c_str()); }
     // Each scope's time checked apart, at least the 20 ms slept in outer.
     Lines lines = LogLines(root / "app.log");

@@ -8,7 +8,7 @@ namespace {
 // the same path moves nothing and continues the file. A path without ".log"
 // takes the start-up log itself; one naming no file only records.
 TEST_F(ApiTest, StartupLogFollowsEveryMove) {
-    Log::Error("in P0");
+    Log::Error(L"in P0");  // a wide first error switches logging on too
     const fs::path p0 = ToPath(Log::GetLogPath());
     fs::create_directories(root / "one");
     WriteBytes(root / "one" / "app.startup.log", "left by an earlier run");

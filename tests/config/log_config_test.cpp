@@ -57,11 +57,8 @@ TEST(LogConfig, ExpansionTable) {
     SetEnv("VZV_SELF", "%VZV_SELF%x");
     UnsetEnv("VZV_NONE");
     const std::pair<std::u16string, std::u16string> cases[] = {
-        {u"a%%b", u"ab"},
-        {u"%VZV_A%%", u"alpha%"},
-        {u"%VZV_P%A%", u"alpha"},
-        {u"%VZV_NONE%VZV_A%", u"VZV_A%"},
-        {u"%VZV_SELF%", u"%VZV_SELF%" + std::u16string(64, u'x')},
+        {u"a%%b", u"ab"}, {u"%VZV_A%%", u"alpha%"}, {u"%VZV_P%A%", u"alpha"},
+        {u"%VZV_NONE%VZV_A%", u"VZV_A%"}, {u"%VZV_SELF%", u"%VZV_SELF%" + std::u16string(64, u'x')},
     };
     for (auto [text, expected] : cases) {
         CLogConfig::ExpandEnvVars(text);

@@ -128,18 +128,12 @@ void Run() {
         CreateFileW(path, kGenericRead, kShareReadWrite, nullptr, kOpenExisting, 0, nullptr);
     Check(ReadFile(log, g_log, sizeof g_log, &g_logBytes, nullptr) != 0, "read the log");
     static const char* const expected[] = {
-        "|1| error 11 narrow n",
-        "|1| error 12 wide w",
-        "|2| information 21 narrow",
-        "|2| information 22 wide",
-        "|3| debug 31 3000000000",
-        "|3| debug 32 3000000000",
-        "|4| verbose 41 narrow",
-        "|4| verbose 42 wide",
-        "|2| <-- returned wide 64 -- ended (",
-        "|2| <-- returned narrow 63 -- ended (",
-        "|2| <-- returned mutable wide 62 -- ended (",
-        "|2| <-- returned mutable narrow 61 -- ended (",
+        "|1| error 11 narrow n",       "|1| error 12 wide w",
+        "|2| information 21 narrow",   "|2| information 22 wide",
+        "|3| debug 31 3000000000",     "|3| debug 32 3000000000",
+        "|4| verbose 41 narrow",       "|4| verbose 42 wide",
+        "|2| <-- returned wide 64 -- ended (",         "|2| <-- returned narrow 63 -- ended (",
+        "|2| <-- returned mutable wide 62 -- ended (", "|2| <-- returned mutable narrow 61 -- ended (",
     };
     for (const char* line : expected) Check(LogHas(line), line);
 }

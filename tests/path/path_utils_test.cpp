@@ -1,10 +1,12 @@
 #include "path/path_utils.h"
+#include "placement/log_placement.h"
 
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 
 namespace vzv::test {
 
@@ -47,6 +49,17 @@ TEST(PathUtils, EnsureDirectoriesTable) {
         EXPECT_EQ(fs::is_directory(dir.path() / fs::u8path(folder)), result) << folder;
     }
     EXPECT_FALSE(fs::exists("/vzv-no-server"));
+}
+
+// The start-up log's name beside a log: cut at the first ".log".
+TEST(StartupLogName, CutsAtTheFirstDotLog) {
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
+        {u"C:\\Logs\\App_1.log", u"C:\\Logs\\App_1.startup.log"},
+        {u"D:\\x\\run.logfile", u"D:\\x\\run.startup.log"},
+        {u"D:\\old.logs\\run.log", u"D:\\old.startup.log"},
+        {u"D:\\x\\run.txt", u"D:\\x\\run.txt"}, {u"D:\\x\\run.LOG", u"D:\\x\\run.LOG"}, {u".lo", u".lo"},
+    };
+    for (const auto& [path, startup] : cases) EXPECT_EQ(StartupLogName(path), startup);
 }
 
 }  // namespace vzv::test

@@ -5,8 +5,10 @@
 #include "api/api_fixture.h"
 #include "engine/log_engine.h"
 #include "engine/log_writer.h"
+#include "interface/wide_text.h"
 #include "perf/counting_allocator.h"
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 
@@ -67,14 +69,33 @@ TEST_F(AllocationTest, LinesAllocateNothingAfterTheFirst) {
 }
 
 // The plain setters report a failure that throws (here: no memory) as false,
-// and work once memory is back. The first call into the library.
+// and work once memory is back; a null path is refused. The first call into
+// the library. On POSIX, a path that cannot be converted names nothing.
 TEST_F(AllocationTest, PlainSettersReadFalseOnFailure) {
     const std::wstring log = Path("app.log");
+    const std::u16string folder = Utf16(root);  // too long to be held without the heap
     g_failAllocations = true;
-    const bool results[] = {SetLogLevel(2), SetLogFilePath(log.c_str())};
+    const bool results[] = {SetLogLevel(2), SetLogFilePath(log.c_str()), SetLogFilePath(nullptr),
+#ifndef _WIN32
+                            platform::PathExists(folder.c_str())
+#endif
+    };
     g_failAllocations = false;
-    EXPECT_FALSE(results[0] || results[1]);
+    EXPECT_EQ(std::count(std::begin(results), std::end(results), true), 0);
     EXPECT_TRUE(SetLogFilePath(log.c_str()) && SetLogLevel(2));
+}
+
+// The writer's lock gives back all it takes from the heap.
+TEST(LockTest, GivesBackItsMemory) {
+    const long held = g_allocations - g_frees;
+    { const CLogMutex lock(false, u"LogMutex"); }
+    EXPECT_EQ(g_allocations - g_frees, held);
+}
+
+// Wide text at the public boundary: a pair of surrogates is one character
+// where wchar_t holds 32 bits, and nothing follows the text.
+TEST(WideText, PairsBecomeOneCharacterWhereWcharIsWide) {
+    EXPECT_EQ(ToWide(u"a\U0001F600\uFFFF"), L"a\U0001F600\uFFFF");
 }
 
 }  // namespace

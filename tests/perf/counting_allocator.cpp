@@ -9,6 +9,7 @@
 #include <new>
 
 std::atomic<long> g_allocations{0};
+std::atomic<long> g_frees{0};
 std::atomic<bool> g_failAllocations{false};
 
 void* operator new(std::size_t size) {
@@ -21,5 +22,5 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     g_allocations.fetch_add(1, std::memory_order_relaxed);
     return std::malloc(size != 0 ? size : 1);
 }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete(void* memory) noexcept { g_frees += memory != nullptr; std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { operator delete(memory); }

@@ -4,4 +4,5 @@
 #include <atomic>
 
 extern std::atomic<long> g_allocations;
+extern std::atomic<long> g_frees;
 extern std::atomic<bool> g_failAllocations;  // operator new throws while set

@@ -2,6 +2,8 @@
 // scratch folder: on a log the library's writer wrote, and on logs made here
 // byte by byte, generations, damage and other files among them.
 #include "engine/log_writer.h"
+#include "platform/file_identity.h"
+#include "platform/tools.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -125,12 +127,10 @@ TEST_F(ReaderTest, PlainLinesJsonRecordsAndFilters) {
 
 // Each file keeps its own order; equal times go start-up log, _old, live.
 TEST_F(ReaderTest, AllMergesStartupLogOldGenerationAndLiveLog) {
-    Append("app.startup.log", 10, u"s1");
-    Append("app.startup.log", 30, u"s2");
-    Append("app.log_old", 20, u"o1");
-    Append("app.log_old", 30, u"o2");
-    Append("app.log", 30, u"l1");
-    Append("app.log", 29, u"l2");
+    const std::tuple<const char*, int, const char16_t*> records[] = {
+        {"app.startup.log", 10, u"s1"}, {"app.startup.log", 30, u"s2"}, {"app.log_old", 20, u"o1"},
+        {"app.log_old", 30, u"o2"},     {"app.log", 30, u"l1"},         {"app.log", 29, u"l2"}};
+    for (const auto& [name, second, text] : records) Append(name, second, text);
     const std::string all = Run("--all --json @app.log");
     EXPECT_EQ(Records(all), (Lines{"s1", "o1", "s2", "o2", "l1", "l2"}));
     EXPECT_EQ(Field(all, "log.file.path", "(?=[^\"]*app\\.log_old\")").size(), 2u);
@@ -177,9 +177,7 @@ TEST_F(ReaderTest, WhatIsNotALogIsRefusedAndACutLogRepaired) {
 
     // The arguments, the exit status, what standard error says, the records.
     const std::tuple<std::string, int, Lines, Lines> rows[] = {
-        {"--json @cut.log",
-         0,
-         {"odd number of bytes", "1 invalid UTF-16", "32 NUL", "no line end"},
+        {"--json @cut.log", 0, {"odd number of bytes", "1 invalid UTF-16", "32 NUL", "no line end"},
          {"first", "lone \xEF\xBF\xBD half", "se"}},
         {"--json @mixed", 0, {"utf8.log: skipped"}, {"hello"}},
         {"@empty.log", 0, {"empty log"}, {}},  // a log without records
@@ -195,6 +193,21 @@ TEST_F(ReaderTest, WhatIsNotALogIsRefusedAndACutLogRepaired) {
         EXPECT_EQ(Records(out), texts);
         EXPECT_EQ(out.empty(), texts.empty()) << out;
     }
+}
+
+// What the reader needs of the OS: a name that holds nothing has no identity
+// to follow, and a file opened again lets go of the one it held (counted on
+// Linux).
+TEST(ReaderPlatform, NoIdentityForNothingAndOneFileHeld) {
+    platform::FileIdentity identity;
+    EXPECT_FALSE(platform::GetFileIdentity(u"/vzv-missing/app.log", identity));
+#ifndef _WIN32
+    const auto held = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+    platform::SharedFile file;
+    ASSERT_TRUE(file.Open("/proc/self/stat"));
+    const auto before = held();
+    EXPECT_TRUE(file.Open("/proc/self/stat") && held() == before);
+#endif
 }
 
 }  // namespace

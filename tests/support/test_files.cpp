@@ -28,10 +28,6 @@ ScratchDir::~ScratchDir() {
     fs::remove_all(m_path, ignored);
 }
 
-std::u16string ScratchDir::operator/(const std::string& relative) const {
-    return Utf16(m_path / relative);
-}
-
 std::wstring Wide(const fs::path& path) {
     // Not wstring(): on POSIX that converts by the C locale, ASCII only.
     if constexpr (sizeof(wchar_t) == sizeof(char16_t)) return path.wstring();
@@ -69,10 +65,7 @@ void SetEnv(const std::string& name, const std::string& value) {
 #ifdef _WIN32
     _wputenv_s(fs::u8path(name).wstring().c_str(), fs::u8path(value).wstring().c_str());
 #else
-    if (value.empty())
-        unsetenv(name.c_str());
-    else
-        setenv(name.c_str(), value.c_str(), 1);
+    value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
 #endif
 }
 

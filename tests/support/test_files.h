@@ -10,6 +10,8 @@
 
 namespace vzv::test {
 
+inline std::u16string Utf16(const std::filesystem::path& path) { return path.u16string(); }
+
 // A fresh, empty folder unique to this process and `name`, removed by the
 // destructor.
 class ScratchDir {
@@ -21,13 +23,12 @@ public:
 
     const std::filesystem::path& path() const noexcept { return m_path; }
     // A path inside the folder as the library takes it (UTF-16).
-    std::u16string operator/(const std::string& relative) const;
+    std::u16string operator/(const std::string& relative) const { return Utf16(m_path / relative); }
 
 private:
     std::filesystem::path m_path;
 };
 
-inline std::u16string Utf16(const std::filesystem::path& path) { return path.u16string(); }
 // The path as the public interface takes it (wchar_t of either width).
 std::wstring Wide(const std::filesystem::path& path);
 // UTF-16 to UTF-8, for readable failure messages.
