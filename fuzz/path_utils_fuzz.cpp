@@ -19,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         path.compare(path.size() - last.size(), last.size(), last) != 0 ||
         (vzv::SplitFileName(path, name, extension) &&
          (name.size() > vzv::kMaxNamePartLength || extension.size() > vzv::kMaxNamePartLength)) ||
-        vzv::NormalizePath(path).size() > path.size())
-        std::abort();
+        vzv::NormalizePath(path).size() > path.size()) std::abort();
     vzv::MakeAbsolutePath(path, base.c_str());
     return 0;
 }

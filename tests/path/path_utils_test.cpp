@@ -31,8 +31,7 @@ TEST(PathUtils, EnsureDirectoriesTable) {
         {u"~\\New\\" + std::u16string(256, u'n') + u".log", false, "New"},
         {u"~\\file.txt\\", false, "file.txt"},  // the last object is a file
         // A server name is never created.
-        {u"//vzv-no-server", false, ""},
-        {u"\\\\vzv-no-server\\share\\Logs\\a.log", false, ""},
+        {u"//vzv-no-server", false, ""}, {u"\\\\vzv-no-server\\share\\Logs\\a.log", false, ""},
 #ifndef _WIN32
         // POSIX reads "//" as "/": the walk begins after the "server" (here
         // the first folder). As root, /vzv-no-server would appear otherwise.

@@ -97,8 +97,7 @@ TEST_F(ReaderTest, PlainLinesJsonRecordsAndFilters) {
     EXPECT_EQ(plain, written);
 
     const std::string json = Run("--json @app.log");
-    EXPECT_EQ(Records(json),
-              (Lines{"caf\xC3\xA9 \xF0\x9F\x98\x80",
+    EXPECT_EQ(Records(json), (Lines{"caf\xC3\xA9 \xF0\x9F\x98\x80",
                      R"(two\r\nlines\tand \"quotes\" \\ \u0001 a.c)", "abc, other thread", ""}));
     // A record whole, from its prefix: the year read as 20yy, with the
     // machine's UTC offset at that time.
@@ -116,8 +115,7 @@ TEST_F(ReaderTest, PlainLinesJsonRecordsAndFilters) {
         // The library's own lines pass every level.
         {"--level=3 --thread " + p[1].str(), {"Off", "Info", "Error"}},
         {"--grep a.c", {"Error"}},  // a plain text, not a pattern
-        {"--since 2000-01-01 --until 2099-12-31T23:59:59", levels},
-        {"--until 2000-01-01", {}},
+        {"--since 2000-01-01 --until 2099-12-31T23:59:59", levels}, {"--until 2000-01-01", {}},
     };
     for (const auto& [args, expected] : rows) {
         SCOPED_TRACE(args);

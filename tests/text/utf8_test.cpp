@@ -58,8 +58,7 @@ TEST(Utf8, EveryShortSequenceAndSampledFourByteOnes) {
         for (int i = 0, length; i < n; i += std::max(length, 1))
             lenient += (length = Decode(b + i, n - i, cp)) > 0 ? Utf16Of(cp) : u"\uFFFD";
         const ConversionResult stop = at == n                     ? conversionOK
-                                      : Announced(b[at]) > n - at ? sourceExhausted
-                                                                  : sourceIllegal;
+                                      : Announced(b[at]) > n - at ? sourceExhausted : sourceIllegal;
         char16_t out[4];
         const unsigned char* source = b;
         char16_t* target = out;
@@ -98,9 +97,8 @@ TEST(Utf8, EveryScalarValueInOneText) {
     units.resize(Utf8ToWideReported(text.c_str(), text.size(), units.data()));
     EXPECT_TRUE(units == expected);
     for (std::size_t at = 0; at < 20; ++at) {  // one ill-formed byte anywhere: nothing
-        std::string bad(20, 'a');
-        bad[at] = '\xFF';
-        EXPECT_EQ(Utf8ToWideReported(bad.c_str(), bad.size(), units.data()), 0u) << at;
+        const std::string bad = std::string(at, 'a') + "\xFF" + std::string(19 - at, 'a');
+        EXPECT_EQ(Utf8ToWideReported(bad.c_str(), 20, units.data()), 0u);
     }
     EXPECT_TRUE(Utf8ToWide(static_cast<const char*>(nullptr), &failed).empty() && !failed);
 }
