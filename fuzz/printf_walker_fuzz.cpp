@@ -44,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string format(reinterpret_cast<const char*>(data + 1), size - 1);
     namespace walker = vzv::printf_walker;
     const std::string narrow = Walk(&walker::WalkNarrow, count, format.c_str(), VZV_ARGS);
-    if (!walker::IsValidFormat(format.c_str()) && narrow != format.substr(0, narrow.size()))
-        std::abort();
+    if (!walker::IsValidFormat(format.c_str()) && narrow != format.substr(0, narrow.size())) std::abort();
     const std::u16string units = vzv::fuzz::Utf16(data + 1, size - 1);
     const std::wstring wideFormat(units.begin(), units.end());
     Walk(&walker::WalkWide, count, wideFormat.c_str(), VZV_ARGS);

@@ -19,7 +19,8 @@ TEST(LogFile, ErrorTextsOnlyForFailures) {
     EXPECT_FALSE(Open(file, dir / "a.log", platform::kOpenExisting));
     const std::size_t code = test::Narrow(platform::GetLastErrorText()).find(" errorcode: 2");
     EXPECT_TRUE(code != std::string::npos && code > 0) << "the system's text, then its number";
-    ASSERT_TRUE(Open(file, dir / "a.log", platform::kCreateAlways) && file.Write("abcd", 4));
+    ASSERT_TRUE(Open(file, dir / "a.log", platform::kCreateAlways) && file.SeekToEnd() &&
+                file.Write("abcd", 4));
     std::u16string error = u"untouched";
     EXPECT_TRUE(file.Close(&error) && file.Close(&error));  // again: closed, silently
     EXPECT_EQ(error, u"untouched");

@@ -186,8 +186,7 @@ TEST_F(ReaderTest, WhatIsNotALogIsRefusedAndACutLogRepaired) {
     for (const auto& [args, status, says, texts] : rows) {
         SCOPED_TRACE(args);
         const std::string out = Run(args, status);
-        for (const std::string& text : says)
-            EXPECT_NE(err.find(text), std::string::npos) << text << " in " << err;
+        for (const std::string& text : says) EXPECT_NE(err.find(text), std::string::npos) << text << " in " << err;
         EXPECT_EQ(Records(out), texts);
         EXPECT_EQ(out.empty(), texts.empty()) << out;
     }

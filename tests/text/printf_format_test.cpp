@@ -54,8 +54,7 @@ struct Counted { unsigned short length, maximumLength; const void* buffer; };
 // Runs a row as a narrow call (own = char) or as a wide one (own = wchar_t),
 // keeping the format for the rows whose text is the format itself, and the
 // converted arguments alive for the call.
-template <bool kWide>
-struct Caller {
+template <bool kWide> struct Caller {
     explicit Caller(NarrowFn f) noexcept : narrow(f) {}
     explicit Caller(WideFn f) noexcept : wide(f) {}
     NarrowFn narrow = nullptr;
@@ -63,8 +62,7 @@ struct Caller {
     mutable std::string format;
     mutable std::list<std::wstring> wideTexts;
     mutable std::list<Counted> counted;
-    template <class... A>
-    std::string operator()(const char* f, A... a) const {
+    template <class... A> std::string operator()(const char* f, A... a) const {
         format = f;
         if constexpr (kWide) return Call(wide, 512, Widen(f).c_str(), Adapt(a)...);
         else return Call(narrow, 512, f, Adapt(a)...);
@@ -77,8 +75,7 @@ struct Caller {
         const auto bytes = static_cast<unsigned short>(std::strlen(s.text) * (kWide ? sizeof(wchar_t) : 1));
         return &counted.emplace_back(Counted{bytes, bytes, kWide ? static_cast<const void*>(W(s.text)) : s.text});
     }
-    template <class T>
-    T Adapt(T v) const { return v; }
+    template <class T> T Adapt(T v) const { return v; }
 };
 
 double Bits(std::uint64_t bits) {
@@ -203,8 +200,7 @@ TEST(PrintfFormat, Table) {
             SCOPED_TRACE(n.format);
             std::string expected = row.expected != nullptr ? row.expected : n.format;
 #ifdef _WIN32
-            if (wine && row.wine == Wine::Deviates)
-                expected = row.narrow(Caller<false>(&RuntimeNarrow));
+            if (wine && row.wine == Wine::Deviates) expected = row.narrow(Caller<false>(&RuntimeNarrow));
 #endif
             EXPECT_EQ(narrowText, expected);
             EXPECT_EQ(row.wide(Caller<true>(walker ? &printf_walker::WalkWide : &FormatWide)), narrowText);
