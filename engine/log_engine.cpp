@@ -15,12 +15,12 @@ CLogEngine& CLogEngine::GetInstance() {
 
 CLogEngine::CLogEngine() : m_writer(new CLogWriter()) {}
 
-void CLogEngine::LogError(const char* text) {
+void CLogEngine::LogError(std::string_view text) {
     if (g_logLevel.load(std::memory_order_relaxed) == LOGLEVEL_OFF) SetLevel(LOGLEVEL_ERROR);
     LogNarrow(text, LOGLEVEL_ERROR);
 }
 
-void CLogEngine::LogError(const char16_t* text) {
+void CLogEngine::LogError(std::u16string_view text) {
     if (g_logLevel.load(std::memory_order_relaxed) == LOGLEVEL_OFF) SetLevel(LOGLEVEL_ERROR);
     LogWide(text, LOGLEVEL_ERROR);
 }
@@ -33,13 +33,13 @@ bool Filtered(std::int32_t level) noexcept {
 }
 }  // namespace
 
-void CLogEngine::LogNarrow(const char* text, std::int32_t level) {
+void CLogEngine::LogNarrow(std::string_view text, std::int32_t level) {
     CLogWriter* writer = Writer();
     if (writer == nullptr || Filtered(level)) return;
     writer->WriteNarrow(level, text);
 }
 
-void CLogEngine::LogWide(const char16_t* text, std::int32_t level) {
+void CLogEngine::LogWide(std::u16string_view text, std::int32_t level) {
     CLogWriter* writer = Writer();
     if (writer == nullptr || Filtered(level)) return;
     writer->Write(level, text);

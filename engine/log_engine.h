@@ -31,15 +31,15 @@ public:
 
     // Narrow texts are UTF-8, wide texts UTF-16. An error switches logging
     // on at level 1 when it is off.
-    void LogError(const char* text);
-    void LogError(const char16_t* text);
-    void LogInfo(const char* text) { LogNarrow(text, LOGLEVEL_INFO); }
-    void LogInfo(const char16_t* text) { LogWide(text, LOGLEVEL_INFO); }
-    void LogDebug(const char* text) { LogNarrow(text, LOGLEVEL_DEBUG); }
-    void LogDebug(const char16_t* text) { LogWide(text, LOGLEVEL_DEBUG); }
-    void LogVerbose(const char* text) { LogNarrow(text, LOGLEVEL_VERBOSE); }
-    void LogVerbose(const char16_t* text) { LogWide(text, LOGLEVEL_VERBOSE); }
-    void LogNarrow(const char* text, std::int32_t level);
+    void LogError(std::string_view text);
+    void LogError(std::u16string_view text);
+    void LogInfo(std::string_view text) { LogNarrow(text, LOGLEVEL_INFO); }
+    void LogInfo(std::u16string_view text) { LogWide(text, LOGLEVEL_INFO); }
+    void LogDebug(std::string_view text) { LogNarrow(text, LOGLEVEL_DEBUG); }
+    void LogDebug(std::u16string_view text) { LogWide(text, LOGLEVEL_DEBUG); }
+    void LogVerbose(std::string_view text) { LogNarrow(text, LOGLEVEL_VERBOSE); }
+    void LogVerbose(std::u16string_view text) { LogWide(text, LOGLEVEL_VERBOSE); }
+    void LogNarrow(std::string_view text, std::int32_t level);
     // Whether a message of `level` would be dropped now; an error passes
     // while logging is off, as it switches logging on.
     static bool Drops(std::int32_t level) noexcept {
@@ -47,7 +47,7 @@ public:
         if (current == LOGLEVEL_OFF) return level != LOGLEVEL_ERROR;
         return level > current;
     }
-    void LogWide(const char16_t* text, std::int32_t level);
+    void LogWide(std::u16string_view text, std::int32_t level);
 
     // Switching on from 0 places the log at the recorded path.
     void SetLevel(std::int32_t level);

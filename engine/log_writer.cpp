@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -32,7 +31,7 @@ CLogWriter::~CLogWriter() { m_file->Close(nullptr); }
 
 void CLogWriter::Close() {
     std::u16string error;
-    if (!m_file->Close(&error)) Write(LOGLEVEL_ERROR, error.c_str());
+    if (!m_file->Close(&error)) Write(LOGLEVEL_ERROR, error);
 }
 
 void CLogWriter::SetPath(const char16_t* path) {
@@ -50,23 +49,23 @@ void CLogWriter::SetLevel(std::int32_t level) {
     if (clamped != current && (clamped != LOGLEVEL_OFF || IsOpen())) {
         const std::u16string text = u"Switch Runtime Log Level from '" + LevelName(current) +
                                     u"' to '" + LevelName(clamped) + u"'";
-        Write(LOGLEVEL_OFF, text.c_str());
+        Write(LOGLEVEL_OFF, text);
     }
     m_level.store(clamped, std::memory_order_relaxed);
 }
 
-void CLogWriter::Write(std::int32_t level, const char16_t* text) {
+void CLogWriter::Write(std::int32_t level, std::u16string_view text) {
     if (level > Level()) return;
-    Submit(level, nullptr, text, std::char_traits<char16_t>::length(text));
+    Submit(level, nullptr, text.data(), text.size());
 }
 
-void CLogWriter::WriteNarrow(std::int32_t level, const char* text) {
+void CLogWriter::WriteNarrow(std::int32_t level, std::string_view text) {
     if (level > Level()) {
         // Ill-formed text is reported even when its line is not written.
-        Utf8ToWideReported(text);
+        Utf8ToWideReported(text.data());
         return;
     }
-    Submit(level, text, nullptr, text != nullptr ? std::strlen(text) : 0);
+    Submit(level, text.data(), nullptr, text.size());
 }
 
 void CLogWriter::Submit(std::int32_t level, const char* narrow, const char16_t* wide,

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace vzv {
 
@@ -44,10 +45,10 @@ public:
     void SetLevel(std::int32_t level);
     // One filtered, locked line. The ordinary path opens existing files only
     // and continues them at their end.
-    void Write(std::int32_t level, const char16_t* text);
-    // UTF-8 text; ill-formed text is reported on standard output and logged
-    // as an empty line.
-    void WriteNarrow(std::int32_t level, const char* text);
+    void Write(std::int32_t level, std::u16string_view text);
+    // UTF-8 text, NUL-terminated at its end; ill-formed text is reported on
+    // standard output and logged as an empty line.
+    void WriteNarrow(std::int32_t level, std::string_view text);
 
     // The lock, for callers that make several changes as one.
     CLogSyncObject& SyncObject() noexcept { return *m_lock; }

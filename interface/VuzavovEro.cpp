@@ -6,6 +6,7 @@
 #include "text/printf_format.h"
 
 #include <cstdarg>
+#include <string_view>
 #include <type_traits>
 
 namespace Brivant {
@@ -33,11 +34,13 @@ using TextOf = std::conditional_t<std::is_same_v<Ch, char>, char, char16_t>;
 
 // Formats into a buffer of `Size` units and hands the text on.
 template <std::size_t Size, class Ch>
-void FormatAndLog(void (CLogFacade::*log)(const TextOf<Ch>*), const Ch* format, std::va_list args) {
+void FormatAndLog(void (CLogFacade::*log)(std::basic_string_view<TextOf<Ch>>), const Ch* format,
+                  std::va_list args) {
     TextOf<Ch> text[Size];
-    if constexpr (std::is_same_v<Ch, char>) vzv::FormatNarrow(text, Size, format, args);
-    else vzv::FormatWide(text, Size, format, args);
-    (CLogFacade::Instance().*log)(text);
+    std::size_t length;
+    if constexpr (std::is_same_v<Ch, char>) length = vzv::FormatNarrow(text, Size, format, args);
+    else length = vzv::FormatWide(text, Size, format, args);
+    (CLogFacade::Instance().*log)({text, length});
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ void LogLine(std::initializer_list<std::basic_string_view<Ch>> parts) {
         length += n;
     }
     line[length] = 0;
-    CLogFacade::Instance().Information(line);
+    CLogFacade::Instance().Information(std::basic_string_view<Ch>(line, length));
 }
 
 }  // namespace
@@ -59,8 +59,7 @@ void LogCppCallAccess::StartIfTracing(LogCppCall& call, const wchar_t* format,
 
 void LogCppCallAccess::Start(LogCppCall& call, const char* format, std::va_list args) {
     char buffer[kTraceBuffer];
-    FormatNarrow(buffer, kTraceBuffer, format, args);
-    const std::string_view text(buffer);  // up to a NUL that a %c may have put
+    const std::string_view text(buffer, FormatNarrow(buffer, kTraceBuffer, format, args));
     call.m_sText = text;
     LogLine<char>({"--> ", text, " -- start"});
     call.m_bWide = false;
@@ -69,8 +68,7 @@ void LogCppCallAccess::Start(LogCppCall& call, const char* format, std::va_list 
 
 void LogCppCallAccess::Start(LogCppCall& call, const wchar_t* format, std::va_list args) {
     char16_t buffer[kTraceBuffer];
-    FormatWide(buffer, kTraceBuffer, format, args);
-    const std::u16string_view text(buffer);
+    const std::u16string_view text(buffer, FormatWide(buffer, kTraceBuffer, format, args));
     call.m_wsText = ToWide(buffer);
     LogLine<char16_t>({u"--> ", text, u" -- start"});
     call.m_bWide = true;

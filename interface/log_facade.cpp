@@ -20,14 +20,14 @@ CLogFacade::CLogFacade() {
     CLogEngine::GetInstance().SetLevel(CLogConfig::GetLogLevel());
 }
 
-void CLogFacade::Error(const char* text) { CLogEngine::GetInstance().LogError(text); }
-void CLogFacade::Error(const char16_t* text) { CLogEngine::GetInstance().LogError(text); }
-void CLogFacade::Information(const char* text) { CLogEngine::GetInstance().LogInfo(text); }
-void CLogFacade::Information(const char16_t* text) { CLogEngine::GetInstance().LogInfo(text); }
-void CLogFacade::Debug(const char* text) { CLogEngine::GetInstance().LogDebug(text); }
-void CLogFacade::Debug(const char16_t* text) { CLogEngine::GetInstance().LogDebug(text); }
-void CLogFacade::Verbose(const char* text) { CLogEngine::GetInstance().LogVerbose(text); }
-void CLogFacade::Verbose(const char16_t* text) { CLogEngine::GetInstance().LogVerbose(text); }
+void CLogFacade::Error(std::string_view text) { CLogEngine::GetInstance().LogError(text); }
+void CLogFacade::Error(std::u16string_view text) { CLogEngine::GetInstance().LogError(text); }
+void CLogFacade::Information(std::string_view text) { CLogEngine::GetInstance().LogInfo(text); }
+void CLogFacade::Information(std::u16string_view text) { CLogEngine::GetInstance().LogInfo(text); }
+void CLogFacade::Debug(std::string_view text) { CLogEngine::GetInstance().LogDebug(text); }
+void CLogFacade::Debug(std::u16string_view text) { CLogEngine::GetInstance().LogDebug(text); }
+void CLogFacade::Verbose(std::string_view text) { CLogEngine::GetInstance().LogVerbose(text); }
+void CLogFacade::Verbose(std::u16string_view text) { CLogEngine::GetInstance().LogVerbose(text); }
 
 void CLogFacade::SetLogLevel(std::int32_t level) { CLogConfig::SetLogLevel(level); }
 const char16_t* CLogFacade::GetLogPath() { return CLogConfig::GetLogPath(); }

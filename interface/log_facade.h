@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string_view>
 
 namespace vzv {
 
@@ -22,14 +23,14 @@ public:
     CLogFacade(const CLogFacade&) = delete;
     CLogFacade& operator=(const CLogFacade&) = delete;
 
-    void Error(const char* text);
-    void Error(const char16_t* text);
-    void Information(const char* text);
-    void Information(const char16_t* text);
-    void Debug(const char* text);
-    void Debug(const char16_t* text);
-    void Verbose(const char* text);
-    void Verbose(const char16_t* text);
+    void Error(std::string_view text);
+    void Error(std::u16string_view text);
+    void Information(std::string_view text);
+    void Information(std::u16string_view text);
+    void Debug(std::string_view text);
+    void Debug(std::u16string_view text);
+    void Verbose(std::string_view text);
+    void Verbose(std::u16string_view text);
 
     // Inline: the traced scope asks for it on every construction.
     std::int32_t GetLogLevel() noexcept { return CLogConfig::GetLogLevel(); }

@@ -42,8 +42,8 @@
 namespace vzv {
 
 // Formats into out[0..count), always NUL-terminated (count > 0), cutting
-// silently; returns units written excluding the NUL. Never allocates on the
-// heap.
+// silently; returns the text's length, which ends at its first NUL (a %c of
+// 0 puts one). Never allocates on the heap.
 std::size_t FormatNarrow(char* out, std::size_t count, const char* format,
                          std::va_list args) noexcept;
 

@@ -12,6 +12,8 @@
 #include "text/printf_ucrt.h"
 #include "text/printf_walker.h"
 
+#include <string>
+
 namespace vzv {
 namespace {
 
@@ -20,7 +22,9 @@ namespace {
 // text that holds a NUL of its own, from %c, looks failed too.)
 template <class Unit, class Ch>
 std::size_t Finish(int written, Unit* out, std::size_t count, const Ch* format) noexcept {
-    if (written >= 0) return static_cast<std::size_t>(written);
+    if (written >= 0)  // the text ends at its first NUL; out[written] is the last
+        return static_cast<std::size_t>(
+            std::char_traits<Unit>::find(out, static_cast<std::size_t>(written) + 1, Unit{}) - out);
     std::size_t length = 0;
     while (length < count - 1 && out[length] != 0) ++length;
     return length == count - 1 ? length : printf_walker::CopyFormatText(out, count, format);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <type_traits>
 
@@ -22,8 +23,11 @@ class Sink {
 public:
     Sink(Out* out, std::size_t count) noexcept : m_out(out), m_limit(count - 1) {}
     bool Full() const noexcept { return m_pos >= m_limit; }
+    // Every NUL of the output comes through here (a %c or %Z of one).
     void Put(Out unit) noexcept {
-        if (m_pos < m_limit) m_out[m_pos++] = unit;
+        if (m_pos >= m_limit) return;
+        if (unit == 0 && m_pos < m_textEnd) m_textEnd = m_pos;
+        m_out[m_pos++] = unit;
     }
     // ASCII, as units of the output width; the room is checked once.
     void Put(const char* ascii, std::size_t n) noexcept {
@@ -50,15 +54,17 @@ public:
         std::copy(text, text + m, m_out + m_pos);
         m_pos += m;
     }
+    // The text's length: it ends at its first NUL.
     std::size_t Finish() noexcept {
         m_out[m_pos] = 0;
-        return m_pos;
+        return std::min(m_pos, m_textEnd);
     }
 
 private:
     Out* m_out;
     std::size_t m_limit;
     std::size_t m_pos = 0;
+    std::size_t m_textEnd = SIZE_MAX;
 };
 
 // A field as the runtime lays it out: [spaces] prefix [zeros] body [spaces].

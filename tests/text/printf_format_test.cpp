@@ -161,6 +161,7 @@ const Row kRows[] = {
     ROW("abc|def|ghi|jkl|mno|pqr|stu", "%s|%S|%hs|%ls|%ws|%Ts|%TS", Own{"abc"}, Other{"def"}, "ghi",
         L"jkl", L"mno", Own{"pqr"}, Own{"stu"}),
     ROW("x|y|z|w|v|u", "%c|%C|%hc|%lc|%wc|%Tc", 'x', 'y', 'z', 'w', 'v', 'u'),
+    ROW("x", "x%cy", 0),  // the text ends at its first NUL
     ROW("a|c|d|e", "%lls|%Ls|%hhs|%I64s", Own{"a"}, Own{"c"}, Own{"d"}, Own{"e"}),
     ROW("  abc|abc  |ab|000ab|   ab|    a|0000a", "%5s|%-5s|%.2s|%05s|%5S|%5c|%05c", Own{"abc"}, Own{"abc"},
         Own{"abc"}, Own{"ab"}, Other{"ab"}, 'a', 'a'),
