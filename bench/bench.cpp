@@ -34,7 +34,7 @@ constexpr char16_t kMessage[] = u"request 42 from 10.0.0.1 took 12.345 ms";
 constexpr std::size_t kLongText = 1000;
 // The library moves its log aside at this size; the floor does the same.
 constexpr std::uint64_t kFileCap = 52428800;
-constexpr int kRepetitions = 15;
+constexpr int kRepetitions = 30;
 constexpr double kMinTime = 0.2;
 
 const char* const kScratch[] = {"bench_ours.log", "bench_ours.log_old", "bench_peer.log",
