@@ -160,8 +160,8 @@ const Row kRows[] = {
     // %s %c %S %C: the format's own width, the other one, or as the prefix says.
     ROW("abc|def|ghi|jkl|mno|pqr|stu", "%s|%S|%hs|%ls|%ws|%Ts|%TS", Own{"abc"}, Other{"def"}, "ghi",
         L"jkl", L"mno", Own{"pqr"}, Own{"stu"}),
-    ROW("x|y|z|w|v|u", "%c|%C|%hc|%lc|%wc|%Tc", 'x', 'y', 'z', 'w', 'v', 'u'),
-    ROW("x", "x%cy", 0),  // the text ends at its first NUL
+    // The text ends at its first NUL.
+    ROW("x|y|z|w|v|u|", "%c|%C|%hc|%lc|%wc|%Tc|%cy", 'x', 'y', 'z', 'w', 'v', 'u', 0),
     ROW("a|c|d|e", "%lls|%Ls|%hhs|%I64s", Own{"a"}, Own{"c"}, Own{"d"}, Own{"e"}),
     ROW("  abc|abc  |ab|000ab|   ab|    a|0000a", "%5s|%-5s|%.2s|%05s|%5S|%5c|%05c", Own{"abc"}, Own{"abc"},
         Own{"abc"}, Own{"ab"}, Other{"ab"}, 'a', 'a'),
@@ -209,6 +209,7 @@ TEST(PrintfFormat, Table) {
             EXPECT_EQ(printf_walker::IsValidFormat(n.format.c_str()), row.expected != nullptr);
         }
     EXPECT_EQ(Call(&FormatNarrow, 0, "abc"), "");  // no room: not even the end is written
+    EXPECT_EQ(Call(&FormatNarrow, 8, "x%20d", 1), "x      ");  // padding cut at the end
 }
 
 // Formatting leaves errno as it was. Cross-width text crosses as UTF-8, not
