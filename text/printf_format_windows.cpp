@@ -17,17 +17,15 @@
 namespace vzv {
 namespace {
 
-// -1 from the runtime means cut at count - 1 units, or a failed conversion,
-// after which the text ends early: the format's text is given then. (Cut
-// text that holds a NUL of its own, from %c, looks failed too.)
+// The text ends at its first NUL (a %c of 0 puts one), or at count - 1 units.
+// -1 from the runtime means cut there, or a failed conversion, after which
+// the text ends early: the format's text is given then. (Cut text that holds
+// a NUL of its own looks failed too.)
 template <class Unit, class Ch>
 std::size_t Finish(int written, Unit* out, std::size_t count, const Ch* format) noexcept {
-    if (written >= 0)  // the text ends at its first NUL; out[written] is the last
-        return static_cast<std::size_t>(
-            std::char_traits<Unit>::find(out, static_cast<std::size_t>(written) + 1, Unit{}) - out);
-    std::size_t length = 0;
-    while (length < count - 1 && out[length] != 0) ++length;
-    return length == count - 1 ? length : printf_walker::CopyFormatText(out, count, format);
+    const Unit* const nul = std::char_traits<Unit>::find(out, count - 1, Unit{});
+    const std::size_t length = nul != nullptr ? static_cast<std::size_t>(nul - out) : count - 1;
+    return written >= 0 || length == count - 1 ? length : printf_walker::CopyFormatText(out, count, format);
 }
 
 // What the runtime is not handed: no room, no format or a refused one.
