@@ -150,11 +150,12 @@ void CLogWriter::Rotate() {
     }
     // A full log that could not move aside must not be started afresh, which
     // would empty it (a reader that shares writing lets that open succeed):
-    // start beside it. A file left there by an earlier fallback is continued
-    // by the next write, never started afresh over its lines.
-    if (!renamed && platform::PathExists(m_path.c_str()) && MoveBeside() &&
-        platform::PathExists(m_path.c_str()))
-        return;
+    // start beside it.
+    if (!renamed && platform::PathExists(m_path.c_str()) && MoveBeside()) {
+        // A file left there by an earlier fallback is continued by the next
+        // write, never started afresh over its lines.
+        if (platform::PathExists(m_path.c_str())) return;
+    }
     CreateFresh();
 }
 

@@ -69,7 +69,7 @@ void LogCppCallAccess::Start(LogCppCall& call, const char* format, std::va_list 
 void LogCppCallAccess::Start(LogCppCall& call, const wchar_t* format, std::va_list args) {
     char16_t buffer[kTraceBuffer];
     const std::u16string_view text(buffer, FormatWide(buffer, kTraceBuffer, format, args));
-    call.m_wsText = ToWide(buffer);
+    call.m_wsText = ToWide(text);
     LogLine<char16_t>({u"--> ", text, u" -- start"});
     call.m_bWide = true;
     call.m_tStart = platform::MonotonicNanoseconds();

@@ -17,7 +17,7 @@ std::u16string ToUtf16(const wchar_t* text) {
     }
 }
 
-std::wstring ToWide(const std::u16string& text) {
+std::wstring ToWide(std::u16string_view text) {
     if constexpr (sizeof(wchar_t) == sizeof(char16_t)) {
         return std::wstring(text.begin(), text.end());
     } else {

@@ -3,11 +3,12 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace vzv {
 
 std::u16string ToUtf16(const wchar_t* text);
-std::wstring ToWide(const std::u16string& text);
+std::wstring ToWide(std::u16string_view text);
 // The configured path as the public interface hands it out: text owned by
 // the library that stays valid while the path does not change.
 const wchar_t* PublishPath(const char16_t* path);

@@ -12,7 +12,8 @@ template <class String, class Integer>
 void AppendDecimal(String& out, Integer value, std::size_t width = 0) {
     char digits[24];
     char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    for (auto count = static_cast<std::size_t>(end - digits); count < width; ++count) out += '0';
+    const auto count = static_cast<std::size_t>(end - digits);
+    if (count < width) out.append(width - count, '0');
     out.append(digits, end);
 }
 
