@@ -3,8 +3,10 @@
 #include "folder_follow.h"
 #include "follow.h"
 #include "inputs.h"
+#include "interrupt.h"
 #include "log_source.h"
 #include "options.h"
+#include "platform/service.h"
 #include "platform/tools.h"
 #include "record_merge.h"
 #include "record_printer.h"
@@ -97,8 +99,17 @@ int Run(const std::vector<std::string>& args) {
         std::cout << kUsage;
         return 0;
     }
-    if (const auto folder = options.follow ? FollowTarget(options.paths[0]) : std::nullopt)
-        return RunFolderFollow(options, *folder);
+    if (const auto folder = options.follow ? FollowTarget(options.paths[0]) : std::nullopt) {
+        if (!options.service) return RunFolderFollow(options, *folder);
+        // The service manager's stop is a Ctrl+C: the same end, state saved.
+        int status = 0;
+        if (platform::RunAsService([&] { return RunFolderFollow(options, *folder); },
+                                   RequestInterrupt, status))
+            return status;
+        std::cerr << "vuzavov-log: --service runs under the Windows service control manager "
+                     "(sc create, sc start); systemd runs the reader as it is\n";
+        return kExitUsage;
+    }
     if (!options.state.empty() || !options.out.empty() || options.outMaxBytes) {
         std::cerr << "vuzavov-log: --state and --out go with --follow DIR\n";
         return kExitUsage;
