@@ -47,7 +47,7 @@ endforeach()
 windows_path(READER ${READER})
 
 sc(delete ${name})
-sc(create ${name} binPath= "${READER} --service --follow ${logs} --state ${state} --out ${out}.json")
+sc(create ${name} binPath= "\"${READER}\" --service --follow ${logs} --state ${state} --out ${out}.json")
 sc(start ${name})
 await(hello FILE ${WORK}/out.json)
 sc(stop ${name})

@@ -15,6 +15,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -86,6 +87,21 @@ int RunFolderFollow(const Options& options, FolderFollowOptions folder) {
     return FollowFolder(folder, out);
 }
 
+// Under the service manager, whose stop is a Ctrl+C: the same end, the state
+// saved. A folder that is not there is the service's failure to report.
+int RunService(const Options& options, const std::optional<FolderFollowOptions>& folder) {
+    const auto work = [&] {
+        if (folder) return RunFolderFollow(options, *folder);
+        std::cerr << "vuzavov-log: " << options.paths[0] << ": not a folder to follow\n";
+        return kExitUnreadable;
+    };
+    int status = 0;
+    if (platform::RunAsService(work, RequestInterrupt, status)) return status;
+    std::cerr << "vuzavov-log: --service runs under the Windows service control manager "
+                 "(sc create, sc start); systemd runs the reader as it is\n";
+    return kExitUsage;
+}
+
 int Run(const std::vector<std::string>& args) {
     Options options;
     if (const auto problem = ParseOptions(args, options)) {
@@ -99,17 +115,9 @@ int Run(const std::vector<std::string>& args) {
         std::cout << kUsage;
         return 0;
     }
-    if (const auto folder = options.follow ? FollowTarget(options.paths[0]) : std::nullopt) {
-        if (!options.service) return RunFolderFollow(options, *folder);
-        // The service manager's stop is a Ctrl+C: the same end, state saved.
-        int status = 0;
-        if (platform::RunAsService([&] { return RunFolderFollow(options, *folder); },
-                                   RequestInterrupt, status))
-            return status;
-        std::cerr << "vuzavov-log: --service runs under the Windows service control manager "
-                     "(sc create, sc start); systemd runs the reader as it is\n";
-        return kExitUsage;
-    }
+    const auto folder = options.follow ? FollowTarget(options.paths[0]) : std::nullopt;
+    if (options.service) return RunService(options, folder);
+    if (folder) return RunFolderFollow(options, *folder);
     if (!options.state.empty() || !options.out.empty() || options.outMaxBytes) {
         std::cerr << "vuzavov-log: --state and --out go with --follow DIR\n";
         return kExitUsage;
