@@ -6,7 +6,7 @@
 namespace vzv::reader {
 
 const char* const kUsage =
-    "usage: vuzavov-log [options] PATH...\n"
+    "Usage: vuzavov-log [options] PATH...\n"
     "Prints the records of Brivant.Service.VuzavovEro logs as UTF-8.\n"
     "PATH is a log file or a directory (its *.log* files that are logs).\n"
     "Several files are printed one after the other, each line led by its file.\n"
