@@ -20,8 +20,8 @@ if(NOT debs EQUAL 1 OR NOT zips EQUAL 1)
 endif()
 string(REGEX REPLACE ".*/VuzavovEro-(.*)-win64\\.zip$" "\\1" version ${zip})
 
-# The files under `dir`, with the version and the build type made plain,
-# against `expected`.
+# The files under `dir`, the version and the build type made plain, against
+# the names that follow.
 function(expect_files dir)
     file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${dir} ${dir}/*)
     list(TRANSFORM files REPLACE "Targets-[a-z]+\\.cmake$" "Targets-<type>.cmake")
