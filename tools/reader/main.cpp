@@ -15,7 +15,6 @@
 #include <iostream>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
