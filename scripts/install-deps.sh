@@ -6,8 +6,8 @@
 set -euo pipefail
 
 packages=(cmake make g++ clang libclang-rt-14-dev lld llvm googletest libgtest-dev libbenchmark-dev libspdlog-dev
-          g++-mingw-w64-x86-64-posix wine64 binutils-mingw-w64-x86-64
-          dpkg-dev file help2man pkgconf systemd)
+          dpkg-dev file help2man pkgconf systemd
+          g++-mingw-w64-x86-64-posix wine64 binutils-mingw-w64-x86-64)
 [ "${1:-}" = shipping ] && packages+=(rsyslog rsyslog-relp python3)
 
 missing=()
