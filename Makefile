@@ -1,7 +1,7 @@
 # The README's commands. Every target installs what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps linux windows test test-asan pedantic test-shipping package test-package fuzz demo bench bench-callgrind clean
+.PHONY: deps linux windows test test-asan pedantic test-shipping fuzz demo bench bench-callgrind clean
 
 deps:
 	@scripts/install-deps.sh
@@ -48,20 +48,6 @@ test-shipping: deps
 	cmake --build --preset linux -j $(JOBS) --target vuzavov-log vzv_shipping_client
 	timeout 300 python3 tests/shipping/ship_test.py build/linux
 
-# The packages users install, made by CPack from the preset builds:
-# build/packages/VuzavovEro-<version>-win64.zip and vuzavovero_<version>_amd64.deb.
-package: linux windows
-	rm -rf build/packages
-	cpack --preset linux
-	cpack --preset windows
-
-# Both packages unpacked as users install them, with clients built against
-# them and run (the zip's under wine), and the systemd unit verified.
-test-package: package
-	scripts/with-wine.sh build/windows cmake -DPACKAGES=build/packages \
-		-DMINGW_TOOLCHAIN=$(CURDIR)/cmake/mingw-w64-x86_64.cmake -DWINE=/usr/lib/wine/wine64 \
-		-P tests/package/check_packages.cmake
-
 # libFuzzer targets (clang, a build of their own), each for FUZZ_SECONDS; the
 # corpus grows in the build folder from run to run.
 FUZZ_DIR ?= build/fuzz
@@ -77,6 +63,21 @@ fuzz: deps
 			echo "fuzz $$t: $$(grep -o 'Done [0-9]* runs in [0-9]* second' $(FUZZ_DIR)/$$t.log)"; \
 		else tail -40 $(FUZZ_DIR)/$$t.log; exit 1; fi; \
 	done
+
+.PHONY: package test-package
+# The packages users install, made by CPack from the preset builds:
+# build/packages/VuzavovEro-<version>-win64.zip and vuzavovero_<version>_amd64.deb.
+package: linux windows
+	rm -rf build/packages
+	cpack --preset linux
+	cpack --preset windows
+
+# Both packages unpacked as users install them, with clients built against
+# them and run (the zip's under wine), and the systemd unit verified.
+test-package: package
+	scripts/with-wine.sh build/windows cmake -DPACKAGES=build/packages \
+		-DMINGW_TOOLCHAIN=$(CURDIR)/cmake/mingw-w64-x86_64.cmake -DWINE=/usr/lib/wine/wine64 \
+		-P tests/package/check_packages.cmake
 
 demo: linux windows
 	@echo "== Windows build, under wine"
