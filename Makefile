@@ -64,6 +64,21 @@ fuzz: deps
 		else tail -40 $(FUZZ_DIR)/$$t.log; exit 1; fi; \
 	done
 
+.PHONY: package test-package
+# The packages users install, made by CPack from the preset builds:
+# build/packages/VuzavovEro-<version>-win64.zip and vuzavovero_<version>_amd64.deb.
+package: linux windows
+	rm -rf build/packages
+	cpack --preset linux
+	cpack --preset windows
+
+# Both packages unpacked as users install them, with clients built against
+# them and run (the zip's under wine), and the systemd unit verified.
+test-package: package
+	scripts/with-wine.sh build/windows cmake -DPACKAGES=build/packages \
+		-DMINGW_TOOLCHAIN=$(CURDIR)/cmake/mingw-w64-x86_64.cmake -DWINE=/usr/lib/wine/wine64 \
+		-P tests/package/check_packages.cmake
+
 demo: linux windows
 	@echo "== Windows build, under wine"
 	cd build/windows && ../../scripts/with-wine.sh . bin/demo.exe

@@ -6,6 +6,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ clang libclang-rt-14-dev lld llvm googletest libgtest-dev libbenchmark-dev libspdlog-dev
+          dpkg-dev file help2man pkgconf systemd
           g++-mingw-w64-x86-64-posix wine64 binutils-mingw-w64-x86-64)
 [ "${1:-}" = shipping ] && packages+=(rsyslog rsyslog-relp python3)
 

@@ -1,6 +1,7 @@
-# Installs the project's build into a fresh prefix, builds the consumer
-# project against the installed package with the same toolchain, and runs it.
-#   cmake -DBUILD_DIR=<build> -DWORK=<scratch> -DCONSUMER=<source>
+# Installs the project's build into a fresh prefix (or takes PREFIX, a
+# package unpacked), builds the consumer project against the installed
+# package with the same toolchain, and runs it.
+#   cmake -DBUILD_DIR=<build>|-DPREFIX=<dir> -DWORK=<scratch> -DCONSUMER=<source>
 #         -DGENERATOR=<generator> [-DBUILD_TYPE=<type>] [-DTOOLCHAIN=<file>]
 #         [-DEMULATOR=<a|b|c>] -P run_consumer.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -16,8 +17,11 @@ endfunction()
 
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/run)
-set(prefix ${WORK}/prefix)
-run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} DIR ${WORK})
+set(prefix ${PREFIX})
+if(NOT PREFIX)
+    set(prefix ${WORK}/prefix)
+    run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} DIR ${WORK})
+endif()
 
 set(configure -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${prefix})
 if(BUILD_TYPE)

@@ -182,6 +182,7 @@ TEST_F(ReaderTest, WhatIsNotALogIsRefusedAndACutLogRepaired) {
         {"@utf8.log", 1, {"not a log of this library"}, {}},
         {"@bad", 1, {"no logs of this library"}, {}},
         {"--colour @mixed", 2, {"unknown option --colour"}, {}},
+        {"--service @mixed", 2, {"--service goes with --follow DIR, --state and --out"}, {}},
     };
     for (const auto& [args, status, says, texts] : rows) {
         SCOPED_TRACE(args);

@@ -1,12 +1,15 @@
 #include "interrupt.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace vzv::reader {
 
 namespace {
-volatile std::sig_atomic_t g_interrupted = 0;
-void OnInterrupt(int) { g_interrupted = 1; }
+// Set from a signal handler or another thread: a lock-free atomic serves both.
+std::atomic<bool> g_interrupted{false};
+static_assert(ATOMIC_BOOL_LOCK_FREE == 2);
+void OnInterrupt(int) { RequestInterrupt(); }
 }  // namespace
 
 InterruptGuard::InterruptGuard()
@@ -18,6 +21,7 @@ InterruptGuard::~InterruptGuard() {
     std::signal(SIGTERM, m_previousTerm);
 }
 
-bool Interrupted() noexcept { return g_interrupted != 0; }
+void RequestInterrupt() noexcept { g_interrupted = true; }
+bool Interrupted() noexcept { return g_interrupted; }
 
 }  // namespace vzv::reader

@@ -17,6 +17,8 @@ private:
     void (*m_previousTerm)(int);
 };
 
+// What the signals do, also for a Windows service's stop.
+void RequestInterrupt() noexcept;
 bool Interrupted() noexcept;
 
 }  // namespace vzv::reader

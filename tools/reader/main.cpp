@@ -3,8 +3,10 @@
 #include "folder_follow.h"
 #include "follow.h"
 #include "inputs.h"
+#include "interrupt.h"
 #include "log_source.h"
 #include "options.h"
+#include "platform/service.h"
 #include "platform/tools.h"
 #include "record_merge.h"
 #include "record_printer.h"
@@ -84,6 +86,21 @@ int RunFolderFollow(const Options& options, FolderFollowOptions folder) {
     return FollowFolder(folder, out);
 }
 
+// Under the service manager, whose stop is a Ctrl+C: the same end, the state
+// saved. A folder that is not there is the service's failure to report.
+int RunService(const Options& options, const std::optional<FolderFollowOptions>& folder) {
+    const auto work = [&] {
+        if (folder) return RunFolderFollow(options, *folder);
+        std::cerr << "vuzavov-log: " << options.paths[0] << ": not a folder to follow\n";
+        return kExitUnreadable;
+    };
+    int status = 0;
+    if (platform::RunAsService(work, RequestInterrupt, status)) return status;
+    std::cerr << "vuzavov-log: --service runs under the Windows service control manager "
+                 "(sc create, sc start); systemd runs the reader as it is\n";
+    return kExitUsage;
+}
+
 int Run(const std::vector<std::string>& args) {
     Options options;
     if (const auto problem = ParseOptions(args, options)) {
@@ -97,8 +114,9 @@ int Run(const std::vector<std::string>& args) {
         std::cout << kUsage;
         return 0;
     }
-    if (const auto folder = options.follow ? FollowTarget(options.paths[0]) : std::nullopt)
-        return RunFolderFollow(options, *folder);
+    const auto folder = options.follow ? FollowTarget(options.paths[0]) : std::nullopt;
+    if (options.service) return RunService(options, folder);
+    if (folder) return RunFolderFollow(options, *folder);
     if (!options.state.empty() || !options.out.empty() || options.outMaxBytes) {
         std::cerr << "vuzavov-log: --state and --out go with --follow DIR\n";
         return kExitUsage;

@@ -6,7 +6,7 @@
 namespace vzv::reader {
 
 const char* const kUsage =
-    "usage: vuzavov-log [options] PATH...\n"
+    "Usage: vuzavov-log [options] PATH...\n"
     "Prints the records of Brivant.Service.VuzavovEro logs as UTF-8.\n"
     "PATH is a log file or a directory (its *.log* files that are logs).\n"
     "Several files are printed one after the other, each line led by its file.\n"
@@ -33,6 +33,8 @@ const char* const kUsage =
     "  --out FILE        with --follow DIR: the lines go to FILE, which is moved\n"
     "                    to FILE.1 before it passes --out-max-bytes (16 MiB)\n"
     "  --follow-for SEC  follow for SEC seconds, then stop as on Ctrl+C\n"
+    "  --service         with --follow DIR, --state and --out: run as a Windows\n"
+    "                    service (sc create); its stop is a Ctrl+C\n"
     "  --help            this text\n"
     "\n"
     "Exit status: 0 when every PATH was read, 1 when one was not a log or could\n"
@@ -88,6 +90,8 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Op
             problem = flag(o.all);
         } else if (name == "--follow") {
             problem = flag(o.follow);
+        } else if (name == "--service") {
+            problem = flag(o.service);
         } else if (name == "--help" || name == "-h") {
             problem = flag(o.help);
         } else if (name == "--state" || name == "--out") {
@@ -134,6 +138,8 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args, Op
     if (o.help) return std::nullopt;
     if (o.paths.empty()) return "no log given";
     if (o.follow && o.paths.size() != 1) return "--follow takes exactly one log";
+    if (o.service && (!o.follow || o.state.empty() || o.out.empty()))
+        return "--service goes with --follow DIR, --state and --out";
     return std::nullopt;
 }
 

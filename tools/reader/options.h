@@ -22,6 +22,7 @@ struct Options {
     std::string state;
     std::string out;
     std::optional<std::uint64_t> outMaxBytes;
+    bool service = false;  // follow the folder as a Windows service
 };
 
 // Fills `options`, or returns a message for the user.
