@@ -1,16 +1,21 @@
 #!/usr/bin/env python3
 # Ships a client's logs through the rsyslog setup of contrib/rsyslog (a host
-# and a collector on 127.0.0.1) and checks that the collector gets every
-# record of the logs once, as the reader reads them, and every record that was
-# logged:  ship_test.py BUILD_DIR  (BUILD_DIR/bin holds vuzavov-log and
-# shipping_client). On the way: a log that crosses its size cap while the
-# reader is stopped, new logs with start-up logs, the collector away while a
-# client logs, and the reader's output rotated. Standard library only.
+# and a collector on loopback, RELP with TLS, certificates made here) and
+# checks that the collector gets every record of the logs once, as the reader
+# reads them, with the sending host and the time of receipt, and every record
+# that was logged:  ship_test.py BUILD_DIR  (BUILD_DIR/bin holds vuzavov-log
+# and shipping_client). On the way: neither end starts without its
+# certificate, nor the collector without its listener; clients without a
+# valid certificate or with a name not permitted are refused; a log that
+# crosses its size cap while the reader is stopped, new logs with start-up
+# logs, the longest record, a damaged one of 1 MiB, the collector away while
+# a client logs, and the reader's output rotated. Ends with one line of counts.
 
 import json
 import os
 import shutil
 import socket
+import ssl
 import subprocess
 import sys
 import time
@@ -30,37 +35,56 @@ def wait_until(what, check, seconds=120):
         time.sleep(0.05)
 
 
-# The records of JSON lines, as (time, thread, level, text).
-def records(lines):
-    keys = ("@timestamp", "process.thread.id", "log.level_number", "message")
-    return Counter(tuple(json.loads(line)[key] for key in keys) for line in lines)
+# A record of a JSON line, as (time, thread, level, text).
+def record(line):
+    fields = json.loads(line)
+    return tuple(fields[key] for key in ("@timestamp", "process.thread.id", "log.level_number", "message"))
 
 
 def lines(path):
     return path.read_text(encoding="utf-8").splitlines() if path.exists() else []
 
 
+# A log line as the library writes it, in UTF-16LE.
+def log_line(level, text):
+    return (time.strftime(f"    1 | %y.%m.%d %H:%M:%S.000 |{level}| ") + text + "\r\n").encode("utf-16-le")
+
+
 shutil.rmtree(WORK, ignore_errors=True)
-logs, host, collector = WORK / "logs", WORK / "host", WORK / "collector"
-for folder in (logs, host, collector, WORK / "programdata"):
+logs, host, collector, certs, forger = (WORK / d for d in ("logs", "host", "collector", "certs", "forger"))
+for folder in (logs, host, collector, certs, forger, WORK / "programdata"):
     folder.mkdir(parents=True)
 store, out, state = collector / "store.json", host / "records.json", host / "reader.state"
+# The CA signs the collector's certificate, the host's and an intruder's,
+# whose name the collector does not permit; a forger signs its own.
+for folder, name in ((certs, "ca"), (certs, "collector.test"), (certs, "a.hosts.test"),
+                     (certs, "intruder.test"), (forger, "ca"), (forger, "b.hosts.test")):
+    subprocess.run([CONF / "vzv-cert", folder, name], check=True, capture_output=True)
 with socket.socket() as s:
     s.bind(("127.0.0.1", 0))
     port = s.getsockname()[1]
-env = dict(os.environ, VZV_HOST_WORK=str(host), VZV_JSON_FILE=str(out),
-           VZV_COLLECTOR="127.0.0.1", VZV_LISTEN="127.0.0.1", VZV_RELP_PORT=str(port),
-           VZV_COLLECTOR_WORK=str(collector), VZV_STORE_FILE=str(store),
+# No VZV_LISTEN: the collector listens on loopback unless given an address.
+env = {key: value for key, value in os.environ.items() if key != "VZV_LISTEN"}
+env.update(VZV_HOST_WORK=str(host), VZV_JSON_FILE=str(out), VZV_COLLECTOR="127.0.0.1",
+           VZV_COLLECTOR_NAME="collector.test", VZV_RELP_PORT=str(port), VZV_PERMITTED="*.hosts.test",
+           VZV_COLLECTOR_WORK=str(collector), VZV_STORE_FILE=str(store), VZV_TLS_CA=str(certs / "ca.pem"),
            PROGRAMDATA=str(WORK / "programdata"), LC_ALL="C.UTF-8")
+
+
+def tls(name, folder=certs):
+    return {"VZV_TLS_CERT": str(folder / f"{name}.pem"), "VZV_TLS_KEY": str(folder / f"{name}-key.pem")}
+
+
+roles = {"host": tls("a.hosts.test"), "collector": tls("collector.test"), "reader": {}}
 daemons = {}
 
 
 def start(name):
-    argv = ["rsyslogd", "-n", "-f", str(CONF / f"{name}.conf"), "-i", str(WORK / f"{name}.pid")]
+    argv = [CONF / "vzv-rsyslogd", name, WORK / f"{name}.pid"]
     if name == "reader":
         argv = [str(BIN / "vuzavov-log"), "--follow", str(logs), "--state", str(state),
                 "--out", str(out), "--out-max-bytes", "600000"]
-    daemons[name] = subprocess.Popen(argv, env=env)
+    daemons[name] = subprocess.Popen(argv, env={**env, **roles[name]})
 
 
 def stop(name):
@@ -79,37 +103,77 @@ def ended(proc):
     assert proc.wait(timeout=60) == 0, f"the client exited with {proc.returncode}"
 
 
-# Whether something listens on the port (Linux's table of TCP sockets).
+# Whether something listens on the port of 127.0.0.1 (Linux's table of TCP sockets).
 def listening():
     table = Path("/proc/net/tcp").read_text().splitlines()[1:]
     return any(row.split()[1] == f"0100007F:{port:04X}" and row.split()[3] == "0A" for row in table)
 
 
-def stored(tag):
-    return sum(f'"{tag} t' in line for line in lines(store))
+def stored(text):
+    return sum(text in line for line in lines(store))
+
+
+# Sends one record over RELP with TLS under a certificate (or none): whether
+# the collector acknowledged it.
+def relp_client(label, cert):
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_CLIENT)
+    context.check_hostname, context.verify_mode = False, ssl.CERT_NONE
+    if cert:
+        context.load_cert_chain(cert["VZV_TLS_CERT"], cert["VZV_TLS_KEY"])
+    frames = (("open", "relp_version=0\nrelp_software=test\ncommands=syslog"),
+              ("syslog", f'<134>1 - {label} test - - - @cee:{{"message":"relp client {label}"}}'))
+    try:
+        with context.wrap_socket(socket.create_connection(("127.0.0.1", port), timeout=20)) as s:
+            for number, (command, data) in enumerate(frames, 1):
+                s.sendall(f"{number} {command} {len(data)} {data}\n".encode())
+                answer = s.recv(4096)
+        return answer.startswith(b"2 rsp 6 200 OK")
+    except OSError:
+        return False
 
 
 try:
+    # Each fails at once and says why: an end without its certificate (rsyslogd
+    # alone, or the wrapper), the wrapper with a certificate of another CA, a
+    # collector whose port is taken.
+    with socket.create_server(("127.0.0.1", port)):
+        for role, wrapped, change, why in (
+                ("collector", False, {"VZV_TLS_CERT": ""}, "certificate file"),
+                ("host", False, {"VZV_TLS_KEY": ""}, "certificate file"),
+                ("host", True, {"VZV_TLS_CERT": str(certs / "none.pem")}, "cannot read"),
+                ("host", True, tls("b.hosts.test", forger), "not a valid certificate"),
+                ("collector", True, {}, "not listening")):
+            argv = ([CONF / "vzv-rsyslogd", role, WORK / "failed.pid"] if wrapped else
+                    ["rsyslogd", "-n", "-f", CONF / f"{role}.conf", "-i", WORK / "failed.pid"])
+            run = subprocess.run(argv, env={**env, **roles[role], **change}, capture_output=True,
+                                 text=True, timeout=60)
+            assert run.returncode != 0 and why in run.stderr, f"{role} {change}: {run.stderr}"
     start("collector")
     # omrelp may send its first message twice when its first connection
     # fails; a host started after its collector listens does not.
     wait_until("the collector to listen", listening)
+    forged = {label: relp_client(label, cert) for label, cert in (
+        ("none", None), ("forger", tls("b.hosts.test", forger)), ("intruder", tls("intruder.test")))}
+    assert relp_client("control", roles["host"]), "a client with the host's certificate was refused"
+    wait_until("the control record at the collector", lambda: stored("relp client control"))
     start("host")
     start("reader")
-    # A begins with one record and zeros to 180 kB below the size cap: its
-    # records (about 120 bytes each) cross the cap in its second half,
-    # logged while the reader is away.
-    (logs / "A.log").write_bytes(
-        time.strftime("    1 | %y.%m.%d %H:%M:%S.000 |2| prefill\r\n").encode("utf-16-le"))
-    os.truncate(logs / "A.log", 52428800 - 180000)
+    # A begins with one record and zeros to 200 kB below the size cap: its
+    # records (about 120 bytes each, and one of 32 kB) cross the cap in its
+    # second half, logged while the reader is away.
+    (logs / "A.log").write_bytes(log_line(2, "prefill"))
+    os.truncate(logs / "A.log", 52428800 - 200000)
+    # D holds a record longer than the library writes, as a damaged log may:
+    # 130,000 control characters, a JSON line of 780 kB.
+    (logs / "D.log").write_bytes(log_line(3, "\x01" * 130000))
     first = client("A")
-    wait_until("A's first records at the collector", lambda: stored("A") > 100)
+    wait_until("A's first records at the collector", lambda: stored('"A t') > 100)
     assert stop("reader") == 0, "the reader did not stop cleanly"
     ended(first)
     ended(client("B"))
     assert (logs / "A.log_old").exists(), "A did not rotate"
     start("reader")
-    wait_until("B's records at the collector", lambda: stored("B") >= 2 * COUNT)
+    wait_until("B's records at the collector", lambda: stored('"B t') >= 2 * COUNT)
     stop("collector")
     ended(client("C"))
     # State lines after the header: "<volume> <index> <offset> <head> <hash> <path>".
@@ -118,19 +182,35 @@ try:
         for line in lines(state)[1:]))
     start("collector")
     # What the reader makes of the logs, read whole: what must arrive.
-    expected = records(subprocess.run([str(BIN / "vuzavov-log"), "--json", str(logs)],
-                                      capture_output=True, check=True).stdout.splitlines())
-    wait_until("every record at the collector",
-               lambda: len(lines(store)) >= sum(expected.values()))
+    expected = Counter(map(record, subprocess.run([str(BIN / "vuzavov-log"), "--json", str(logs)],
+                                                  capture_output=True, check=True).stdout.splitlines()))
+    wait_until("every record at the collector", lambda: len(lines(store)) > sum(expected.values()) and len(
+        {json.loads(line)["event.id"] for line in lines(store)}) > sum(expected.values()))
     assert Path(f"{out}.1").exists(), "the reader's output was not rotated"
 finally:
     for name in list(daemons):
         stop(name)
 
-received = records(lines(store))
+objects = [json.loads(line) for line in lines(store)]
+assert all("host.name" in o and "event.ingested" in o for o in objects), "a record without its origin"
+forged_stored = sum(stored(f"relp client {label}") for label in forged)
+assert not any(forged.values()) and forged_stored == 0, f"forged: {forged}, {forged_stored} stored"
+# RELP sends again what it saw no acknowledgement for, as it was: under the
+# same event.id, by which a store keeps it once.
+copies = {}
+for line in lines(store):
+    if "relp client" not in line:
+        copies.setdefault(json.loads(line)["event.id"], set()).add(record(line))
+assert all(len(each) == 1 for each in copies.values()), "two records under one event.id"
+received = Counter(next(iter(each)) for each in copies.values())
 ours = sum(n for (_, _, level, _), n in expected.items() if level != 0)
-logged = 1 + 3 * (2 * COUNT + 20)  # the prefill, three starts with their early records
+logged = 2 + 3 * (2 * COUNT + 21)  # the prefill, D, three starts with their early records
 lost, extra = expected - received, received - expected
-assert ours == logged and not lost and not extra, (
-    f"{logged} logged, {ours} in the logs; lost {sorted(lost)[:5]}, "
-    f"duplicated or changed {sorted(extra)[:5]}")
+longest = sum(n for (_, _, _, text), n in received.items() if text == "\x01" * 16383)
+print(f"shipping: {logged} records logged, {ours} in the logs, {sum(received.values())} received, "
+      f"{sum(lost.values())} lost, {sum(extra.values())} duplicated, {len(objects) - 1 - len(copies)} "
+      f"sent again by RELP under their event.id, {forged_stored} forged stored, {longest} of 16383 "
+      f"control characters, longest line {max(map(len, lines(store)))} bytes")
+assert ours == logged and not lost and not extra and longest == 3, (
+    f"lost {[repr(r)[:200] for r in sorted(lost)[:5]]}, duplicated or changed "
+    f"{[repr(r)[:200] for r in sorted(extra)[:5]]}")
