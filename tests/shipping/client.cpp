@@ -3,8 +3,9 @@
 // Logs 20 records before it sets <log> (they reach the log's start-up log),
 // then two threads log <count> records each, the second half once standard
 // input has ended: at levels 1 to 4, with non-ASCII text, line breaks, quotes
-// and control characters; and one Debug record of the longest text, 16383
-// control characters, each of which JSON escapes to six bytes.
+// and control characters; and one Debug record of 20000 control characters,
+// which the library cuts to its longest text, 16383, each of which JSON
+// escapes to six bytes.
 #include "VuzavovEro.h"
 
 #include <filesystem>
