@@ -125,13 +125,14 @@ try:
     # (rsyslogd alone), a host with a certificate of another CA and a
     # collector whose port is taken (vzv-rsyslogd).
     with socket.create_server(("127.0.0.1", port)):
-        for role, change, why in (("collector", {"VZV_TLS_CERT": ""}, "certificate file"),
-                                  ("host", {"VZV_TLS_KEY": ""}, "certificate file"),
-                                  ("host", tls("b.hosts.test", forger), "not a valid certificate"),
-                                  ("collector", {}, "not listening")):
-            argv = ([CONF / "vzv-rsyslogd", role, WORK / "failed.pid"] if why[0] == "n" else
-                    ["rsyslogd", "-n", "-f", CONF / f"{role}.conf", "-i", WORK / "failed.pid"])
-            run = subprocess.run(argv, env={**env, **roles[role], **change}, capture_output=True, text=True, timeout=60)
+        for direct, role, change, why in ((True, "collector", {"VZV_TLS_CERT": ""}, "certificate file"),
+                                          (True, "host", {"VZV_TLS_KEY": ""}, "certificate file"),
+                                          (False, "host", tls("b.hosts.test", forger), "not a valid certificate"),
+                                          (False, "collector", {}, "not listening")):
+            argv = (["rsyslogd", "-n", "-f", CONF / f"{role}.conf", "-i", WORK / "failed.pid"] if direct else
+                    [CONF / "vzv-rsyslogd", role, WORK / "failed.pid"])
+            run = subprocess.run(argv, env={**env, **roles[role], **change}, capture_output=True, text=True,
+                                 timeout=60)
             assert run.returncode != 0 and why in run.stderr, f"{role} {change}: {run.stderr}"
     start("collector")
     # omrelp may send its first message twice when its first connection
