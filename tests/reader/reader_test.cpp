@@ -191,6 +191,10 @@ TEST_F(ReaderTest, WhatIsNotALogIsRefusedAndACutLogRepaired) {
         EXPECT_EQ(Records(out), texts);
         EXPECT_EQ(out.empty(), texts.empty()) << out;
     }
+    // Past its 1 MiB cap a record is cut before a character, not inside one.
+    Append("long.log", 13, u"x" + std::u16string(600000, u'\u00E9'));
+    const std::string cut = Run("--json @long.log");
+    EXPECT_EQ(cut.substr(cut.rfind("\"}") - 2, 2), "\xC3\xA9") << err;
 }
 
 // What the reader needs of the OS: a name that holds nothing has no identity

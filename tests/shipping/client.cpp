@@ -3,7 +3,9 @@
 // Logs 20 records before it sets <log> (they reach the log's start-up log),
 // then two threads log <count> records each, the second half once standard
 // input has ended: at levels 1 to 4, with non-ASCII text, line breaks, quotes
-// and control characters.
+// and control characters; and one Debug record of 20000 control characters,
+// which the library cuts to its longest text, 16383, each of which JSON
+// escapes to six bytes.
 #include "VuzavovEro.h"
 
 #include <filesystem>
@@ -43,6 +45,7 @@ int main(int argc, char** argv) {
     Log::SetLogLevel(Log::LOGLEVEL_VERBOSE);
     LogRecords(tag + " early", 0, 20);
     if (!SetLogFilePath(std::filesystem::path(argv[1]).wstring().c_str())) return 1;
+    Log::Debug("%s", std::string(20000, '\x01').c_str());
     LogFromTwoThreads(tag, 0, count / 2);
     std::cin.ignore(std::numeric_limits<std::streamsize>::max());  // until standard input ends
     LogFromTwoThreads(tag, count / 2, count);

@@ -69,8 +69,11 @@ void RecordParser::Line(std::string_view line) {
 void RecordParser::Append(std::string& to, std::string_view text) {
     const std::size_t room = kMaxRecordBytes > to.size() ? kMaxRecordBytes - to.size() : 0;
     if (text.size() > room) {
-        m_droppedBytes += text.size() - room;
-        text = text.substr(0, room);
+        // Cut before a character, not inside one: the text stays UTF-8.
+        std::size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+        m_droppedBytes += text.size() - cut;
+        text = text.substr(0, cut);
     }
     to.append(text);
 }
