@@ -30,9 +30,10 @@ namespace {
 constexpr std::size_t kChunkBytes = 256 * 1024;
 constexpr std::size_t kHeadBytes = 2 + 2 * kMaxPrefixLength;
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
-// The folder is looked at when the OS tells of a change, and at least this
-// often, in case a change went untold (a notification lost or lagging).
-constexpr auto kLookAtLeastEvery = std::chrono::seconds(2);
+// The folder is looked at when the OS tells of a change, at the end, and at
+// least this often, in case a change went untold (a notification lost or
+// lagging).
+constexpr auto kLookAtLeastEvery = std::chrono::seconds(5);
 // The state is saved at the end of each pass, and within a pass after this
 // much output, so that a long backlog is not read twice after a crash.
 constexpr std::uint64_t kSaveAfterBytes = 8 * 1024 * 1024;
@@ -107,12 +108,13 @@ public:
         return true;
     }
 
-    // When the folder may have changed: one look at it and one read of
-    // every log that changed; false when output or state could not be
-    // written.
-    bool Poll() {
+    // When the folder may have changed (or `look` says so): one look at it
+    // and one read of every log that changed; false when output or state
+    // could not be written.
+    bool Poll(bool look) {
         const auto now = std::chrono::steady_clock::now();
-        if (!m_watch.Changed() && !m_retry && now - m_looked < kLookAtLeastEvery) return true;
+        if (!m_watch.Changed() && !look && !m_retry && now - m_looked < kLookAtLeastEvery)
+            return true;
         m_looked = now;
         m_retry = false;
         List();
@@ -165,9 +167,11 @@ private:
         for (fs::directory_iterator it(m_options.directory, error), end; !error && it != end;
              it.increment(error)) {
             const fs::path& path = it->path();
-            const std::string name = DisplayName(path.filename());
-            const bool wanted = m_options.pattern.empty() ? name.find(".log") != std::string::npos
-                                                          : WildcardMatch(m_options.pattern, name);
+            static const fs::path::string_type log = fs::path(".log").native();
+            const bool wanted =
+                m_options.pattern.empty()
+                    ? path.filename().native().find(log) != fs::path::string_type::npos
+                    : WildcardMatch(m_options.pattern, DisplayName(path.filename()));
             if (!wanted) continue;
             const platform::FileStatus status = platform::LookAt(path);
             if (status.kind == platform::OpenResult::NotPlain)
@@ -177,7 +181,7 @@ private:
         }
         if (error) return;  // an unfinished listing would drop logs
         std::sort(found.begin(), found.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
+                  [](const auto& a, const auto& b) { return a.first.native() < b.first.native(); });
         std::map<platform::FileIdentity, std::size_t> known;
         for (std::size_t i = 0; i < m_logs.size(); ++i) known.emplace(m_logs[i].position.identity, i);
         // A log keeps the name it was read under; any other name for it
@@ -186,7 +190,8 @@ private:
         for (std::size_t pass = 0; pass < 2; ++pass)
             for (std::size_t i = 0; i < found.size(); ++i) {
                 const auto at = known.find(found[i].second.identity);
-                const bool sameName = at != known.end() && m_logs[at->second].path == found[i].first;
+                const bool sameName =
+                    at != known.end() && m_logs[at->second].path.native() == found[i].first.native();
                 if (sameName == (pass == 0)) order.push_back(i);
             }
         std::vector<Tracked> now;
@@ -204,7 +209,7 @@ private:
                 log = std::move(m_logs[at->second]);
                 taken[at->second] = true;
             }
-            if (log.path != path) {
+            if (log.path.native() != path.native()) {
                 log.path = path;
                 log.position.path = DisplayName(path);
                 log.generation = Generation(path);
@@ -393,8 +398,9 @@ int FollowFolder(const FolderFollowOptions& options, BoundedOutput& out) {
                                                        std::chrono::duration<double>(*options.seconds))
                                   : Clock::time_point::max();
     for (;;) {
-        if (!follower.Poll()) return 1;
-        if (Interrupted() || Clock::now() >= deadline) break;
+        const bool last = Interrupted() || Clock::now() >= deadline;
+        if (!follower.Poll(last)) return 1;
+        if (last) break;
         std::this_thread::sleep_for(kPollInterval);
     }
     return follower.Commit() ? 0 : 1;
