@@ -96,17 +96,20 @@ bool ReplaceFileContents(const std::filesystem::path& path, std::string_view byt
 // either name are moved or replaced as names, never followed.
 bool MoveReplacing(const std::filesystem::path& from, const std::filesystem::path& to) noexcept;
 
-// Tells whether anything in a folder may have changed since the last call:
-// names added, removed or renamed, files written. Where the OS cannot tell,
-// every call says yes.
+// What changed in a folder since the last look: nothing; only the content
+// of the files named (written, resized); or anything (names added, removed
+// or renamed, or the OS cannot tell which files, or at all).
 class FolderWatch {
 public:
+    enum class Change { None, Files, Any };
+
     explicit FolderWatch(const std::filesystem::path& folder) noexcept;
     ~FolderWatch();
     FolderWatch(const FolderWatch&) = delete;
     FolderWatch& operator=(const FolderWatch&) = delete;
 
-    bool Changed() noexcept;
+    // Files: their names (the last component) are added to `names`.
+    Change Take(std::vector<std::filesystem::path>& names) noexcept;
 
 private:
     std::intptr_t m_handle = -1;

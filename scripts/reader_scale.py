@@ -8,7 +8,8 @@ wall time, the CPU time and the peak resident memory of the reader (from
 wait4), with the open-file limit at 1,024:
   - the first pass of --follow DIR over 5,000 logs, and how often the state
     was saved (counted with strace, when it is installed);
-  - the same over 20,000 logs, then 30 s of following them idle;
+  - the same over 20,000 logs, then 30 s of following them idle, and 30 s
+    with one of them written 10 times a second;
   - one-shot DIR over 5,000 logs, plain and with --all --json.
 """
 import os
@@ -17,6 +18,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 READER = sys.argv[1] if len(sys.argv) > 1 else "build/linux/bin/vuzavov-log"
@@ -86,6 +88,23 @@ def main():
         wall, cpu, rss, code, errors = run(follow + ["--follow-for", "30"])
         report("--follow DIR, 30 s idle, 20,000 logs", (wall, cpu, rss, code, errors),
                "  %.1f%% of one core" % (100 * cpu / wall))
+
+        before = lines(out)
+        done = threading.Event()
+
+        def write_one_log():
+            record = "    7 | 26.12.05 15:00:00.000 |2| one more\r\n".encode("utf-16-le")
+            while not done.wait(0.1):
+                with open(os.path.join(logs, "app-00042.log"), "ab") as f:
+                    f.write(record)
+
+        writer = threading.Thread(target=write_one_log)
+        writer.start()
+        wall, cpu, rss, code, errors = run(follow + ["--follow-for", "30"])
+        done.set()
+        writer.join()
+        report("--follow DIR, 30 s, 20,000 logs, one written", (wall, cpu, rss, code, errors),
+               "  %.1f%% of one core  records %d" % (100 * cpu / wall, lines(out) - before))
 
         shutil.rmtree(logs)
         make_logs(logs, 0, 5000)

@@ -172,20 +172,34 @@ FolderWatch::~FolderWatch() {
     if (m_handle >= 0) ::close(Fd(m_handle));
 }
 
-bool FolderWatch::Changed() noexcept {
-    if (m_handle < 0) return true;
-    // The events themselves do not matter, only that there were some.
-    alignas(8) char events[16 * 1024];
-    bool any = false;
-    for (ssize_t n; (n = ::read(Fd(m_handle), events, sizeof events)) != 0;) {
-        if (n > 0) {
-            any = true;
-            continue;
+FolderWatch::Change FolderWatch::Take([[maybe_unused]] std::vector<fs::path>& names) noexcept {
+#ifdef __linux__
+    if (m_handle < 0) return Change::Any;
+    alignas(inotify_event) char events[16 * 1024];
+    Change change = Change::None;
+    try {
+        for (ssize_t n; (n = ::read(Fd(m_handle), events, sizeof events)) != 0;) {
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return errno == EAGAIN ? change : Change::Any;
+            for (ssize_t at = 0; at < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+                constexpr std::uint32_t kContent = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE;
+                if ((event->mask & ~(kContent | IN_ISDIR)) != 0 || event->len == 0) {
+                    change = Change::Any;  // a name came or went, or the queue overflowed
+                } else if (change != Change::Any) {
+                    change = Change::Files;
+                    names.emplace_back(event->name);
+                }
+            }
         }
-        if (errno == EINTR) continue;
-        return any || errno != EAGAIN;  // a broken watch: look every time
+    } catch (...) {
+        return Change::Any;
     }
-    return true;
+    return change;
+#else
+    return Change::Any;
+#endif
 }
 
 bool StandardOutputIsTerminal() noexcept { return ::isatty(STDOUT_FILENO) == 1; }

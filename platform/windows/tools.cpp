@@ -186,14 +186,15 @@ FolderWatch::~FolderWatch() {
     if (m_handle != -1) ::FindCloseChangeNotification(Handle(m_handle));
 }
 
-bool FolderWatch::Changed() noexcept {
-    if (m_handle == -1) return true;
-    if (::WaitForSingleObject(Handle(m_handle), 0) != WAIT_OBJECT_0) return false;
+FolderWatch::Change FolderWatch::Take(std::vector<fs::path>&) noexcept {
+    // The notification does not say which files changed.
+    if (m_handle == -1) return Change::Any;
+    if (::WaitForSingleObject(Handle(m_handle), 0) != WAIT_OBJECT_0) return Change::None;
     if (!::FindNextChangeNotification(Handle(m_handle))) {
         ::FindCloseChangeNotification(Handle(m_handle));
         m_handle = -1;  // look every time from now on
     }
-    return true;
+    return Change::Any;
 }
 
 bool StandardOutputIsTerminal() noexcept {

@@ -18,6 +18,7 @@
 #include <map>
 #include <set>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace vzv::reader {
@@ -34,8 +35,10 @@ constexpr auto kPollInterval = std::chrono::milliseconds(200);
 // least this often, in case a change went untold (a notification lost or
 // lagging).
 constexpr auto kLookAtLeastEvery = std::chrono::seconds(5);
-// The state is saved at the end of each pass, and within a pass after this
-// much output, so that a long backlog is not read twice after a crash.
+// The output is synced and the state saved after a pass that wrote records,
+// at most once a second (its cost grows with the number of logs), and
+// within a pass after this much output, so that a crash repeats little.
+constexpr auto kSaveAtMostEvery = std::chrono::seconds(1);
 constexpr std::uint64_t kSaveAfterBytes = 8 * 1024 * 1024;
 constexpr std::uint64_t kUnknown = std::numeric_limits<std::uint64_t>::max();
 
@@ -108,22 +111,34 @@ public:
         return true;
     }
 
-    // When the folder may have changed (or `look` says so): one look at it
-    // and one read of every log that changed; false when output or state
-    // could not be written.
+    // When the folder may have changed (or `look` says so): a look at it, or
+    // at the files the OS named, and one read of every log that changed;
+    // false when output or state could not be written.
     bool Poll(bool look) {
         const auto now = std::chrono::steady_clock::now();
-        if (!m_watch.Changed() && !look && !m_retry && now - m_looked < kLookAtLeastEvery)
-            return true;
-        m_looked = now;
-        m_retry = false;
-        List();
+        m_changed.clear();
+        const platform::FolderWatch::Change change = m_watch.Take(m_changed);
+        if (change == platform::FolderWatch::Change::Any || look || m_retry ||
+            now - m_looked >= kLookAtLeastEvery || (!m_changed.empty() && !Update())) {
+            m_looked = now;
+            m_retry = false;
+            List();
+        } else if (m_changed.empty()) {
+            return CommitDue(now);
+        }
+        bool reorder = m_listed;
         for (Tracked& log : m_logs)
             if (log.begun == kUnknown && !log.notALog && log.missed == 0 && !log.Unchanged())
-                Probe(log);
-        std::stable_sort(m_logs.begin(), m_logs.end(), [](const Tracked& a, const Tracked& b) {
-            return a.begun != b.begun ? a.begun < b.begun : a.generation < b.generation;
-        });
+                reorder |= Probe(log);
+        if (reorder) {
+            std::stable_sort(m_logs.begin(), m_logs.end(), [](const Tracked& a, const Tracked& b) {
+                return a.begun != b.begun ? a.begun < b.begun : a.generation < b.generation;
+            });
+            m_byName.clear();
+            for (std::size_t i = 0; i < m_logs.size(); ++i)
+                if (m_logs[i].missed == 0) m_byName.emplace(m_logs[i].path.native(), i);
+            m_listed = false;
+        }
         // A full output stops the pass, so that the files keep their order.
         for (Tracked& log : m_logs) {
             if (log.begun == kUnknown || log.missed > 0 || log.Unchanged()) continue;
@@ -134,12 +149,17 @@ public:
                 break;
             }
         }
-        return m_unsaved == 0 || Commit();
+        return CommitDue(now);
+    }
+
+    bool CommitDue(std::chrono::steady_clock::time_point now) {
+        return m_unsaved == 0 || now - m_committed < kSaveAtMostEvery || Commit();
     }
 
     // The output on the disk, then the state that counts it.
     bool Commit() {
         m_unsaved = 0;
+        m_committed = std::chrono::steady_clock::now();
         if (!m_out.Sync()) {
             std::cerr << "vuzavov-log: cannot sync the records out\n";
             return false;
@@ -157,6 +177,24 @@ private:
     void WarnOnce(const fs::path& path, const char* what) {
         if (m_warned.insert(path).second)
             std::cerr << "warning: " << ShownName(path) << ": " << what << '\n';
+    }
+
+    // The files the OS named as changed, looked at again; false when one of
+    // them is no longer the file followed under that name.
+    bool Update() {
+        for (const fs::path& name : m_changed) {
+            const fs::path path = m_options.directory / name;
+            const auto at = m_byName.find(path.native());
+            if (at == m_byName.end()) continue;  // not a log followed
+            Tracked& log = m_logs[at->second];
+            const platform::FileStatus status = platform::LookAt(path);
+            if (status.kind != platform::OpenResult::Opened ||
+                !(status.identity == log.position.identity))
+                return false;
+            log.size = status.size;
+            log.modified = status.modified;
+        }
+        return true;
     }
 
     // The logs now in the folder, known ones by their identity; the last
@@ -223,6 +261,7 @@ private:
         for (std::size_t i = 0; i < m_logs.size(); ++i)
             if (!taken[i] && ++m_logs[i].missed < kForgetAfter) now.push_back(std::move(m_logs[i]));
         m_logs = std::move(now);
+        m_listed = true;
     }
 
     // Opens the listed file, provided it still is the one listed.
@@ -238,21 +277,23 @@ private:
         }
     }
 
-    // Whether it is a log, and when it was begun; an empty file (or one with
-    // no more than a byte order mark) is asked again when it changes.
-    void Probe(Tracked& log) {
+    // Whether it is a log, and when it was begun (true once known); an empty
+    // file (or one with no more than a byte order mark) is asked again when
+    // it changes.
+    bool Probe(Tracked& log) {
         SharedFile file;
-        if (!OpenListed(log, file)) return;
+        if (!OpenListed(log, file)) return false;
         log.Opened();
         std::string head(kHeadBytes, '\0');
         head.resize(ReadFull(file, head.data(), head.size()));
         std::string text;
         Utf16Decoder decoder;
         decoder.Decode(head.data(), head.size(), text);
-        if (text.empty()) return;
+        if (text.empty()) return false;
         const auto prefix = ParseLinePrefix(text);
         // The first line may still be on its way.
-        if (!prefix && head.size() < kHeadBytes && text.find('\n') == std::string::npos) return;
+        if (!prefix && head.size() < kHeadBytes && text.find('\n') == std::string::npos)
+            return false;
         // Read below, as a file that changed.
         log.openedSize = kUnknown;
         if (prefix) {
@@ -261,6 +302,7 @@ private:
             log.notALog = true;
             std::cerr << "note: " << ShownName(log.path) << ": skipped, not a log of this library\n";
         }
+        return true;
     }
 
     // Writes out the whole lines added since the last read, a chunk at a
@@ -339,10 +381,13 @@ private:
     const FolderFollowOptions& m_options;
     BoundedOutput& m_out;
     platform::FolderWatch m_watch;
-    std::chrono::steady_clock::time_point m_looked{};
+    std::chrono::steady_clock::time_point m_looked{}, m_committed{};
     bool m_retry = false;          // the last pass stopped at a full output
     std::uint64_t m_unsaved = 0;   // output (and resets) that the saved state does not count
     std::vector<Tracked> m_logs;
+    bool m_listed = false;  // m_logs listed anew since the last sort
+    std::unordered_map<fs::path::string_type, std::size_t> m_byName;  // listed logs
+    std::vector<fs::path> m_changed;                                 // as the OS named them
     std::set<fs::path> m_warned;
     std::vector<char> m_chunk;
     std::string m_batch;

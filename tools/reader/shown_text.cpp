@@ -2,17 +2,18 @@
 
 #include "text/utf8.h"
 
-#include <type_traits>
 
 namespace vzv::reader {
 
-std::string DisplayName(const std::filesystem::path& path) {
-    const auto& native = path.native();
-    if constexpr (std::is_same_v<std::filesystem::path::value_type, char>)
-        return Utf16ToUtf8(Utf8ToUtf16Lenient(native));
-    else
-        return Utf16ToUtf8(std::u16string(native.begin(), native.end()));
+namespace {
+// Bytes (POSIX) or UTF-16 units (Windows), whichever the OS names files in.
+[[maybe_unused]] std::string Utf8Of(const std::string& bytes) { return Utf16ToUtf8(Utf8ToUtf16Lenient(bytes)); }
+[[maybe_unused]] std::string Utf8Of(const std::wstring& units) {
+    return Utf16ToUtf8(std::u16string(units.begin(), units.end()));
 }
+}  // namespace
+
+std::string DisplayName(const std::filesystem::path& path) { return Utf8Of(path.native()); }
 
 void AppendEscaped(std::string& out, std::string_view text, bool keepTab) {
     static const char kHex[] = "0123456789abcdef";
