@@ -150,6 +150,10 @@ TEST_F(ReaderTest, FolderFollowResumesWithoutLossOrRepeat) {
     Append("logs/b.log", 13, u"b1");
     follow();
     EXPECT_EQ(follow(), (Lines{"a1", "a2", "a3", "b1"}));
+    // An offset no log can have been read to is refused, not a silent stall.
+    WriteBytes(File("state"), "vuzavov-log follow state 1\n1 2 3 0 0 logs/x.log\n");
+    Run("--follow @logs --state @state --follow-for 0", 1);
+    EXPECT_NE(err.find("odd offset"), std::string::npos) << err;
 }
 
 // What is not a log, or not a command line, is refused clearly; a log cut
@@ -171,6 +175,7 @@ TEST_F(ReaderTest, WhatIsNotALogIsRefusedAndACutLogRepaired) {
         WriteBytes(File(name), " 1234 | 26.12.05 14:05:09.123 |2| text\r\n");
     }
     Append("mixed/app.log", 10, u"hello");
+    Append("lf.log", 10, u"one\n    7 | 26.12.05 14:05:11.000 |2| two");  // a lone LF
 
     // The arguments, the exit status, what standard error says, the records.
     const std::tuple<std::string, int, Lines, Lines> rows[] = {
@@ -178,6 +183,7 @@ TEST_F(ReaderTest, WhatIsNotALogIsRefusedAndACutLogRepaired) {
          {"first", "lone \xEF\xBF\xBD half", "se"}},
         {"--json @mixed", 0, {"utf8.log: skipped"}, {"hello"}},
         {"@empty.log", 0, {"empty log"}, {}},  // a log without records
+        {"--json @lf.log", 0, {}, {"one\\n    7 | 26.12.05 14:05:11.000 |2| two"}},
         {"@utf8.log", 1, {"not a log of this library"}, {}},
         {"@bad", 1, {"no logs of this library"}, {}},
         {"--colour @mixed", 2, {"unknown option --colour"}, {}},

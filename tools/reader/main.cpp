@@ -151,5 +151,11 @@ int Run(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    return vzv::reader::Run(vzv::platform::CommandLineArguments(argc, argv));
+    // Out of memory, say: an error, not an abort.
+    try {
+        return vzv::reader::Run(vzv::platform::CommandLineArguments(argc, argv));
+    } catch (const std::exception& e) {
+        std::cerr << "vuzavov-log: " << vzv::reader::ShownText(e.what()) << '\n';
+        return 1;
+    }
 }

@@ -38,8 +38,9 @@ void RecordPrinter::Plain(const Record& r) {
         else
             m_buffer.append(text);
     };
+    // A file's name may hold a line break: escaped everywhere.
     if (m_withSource && r.source) {
-        append(*r.source);
+        AppendEscaped(m_buffer, *r.source, false);
         m_buffer.append(": ");
     }
     // Line breaks inside a text come out as this output's own line ends.

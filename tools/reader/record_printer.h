@@ -10,7 +10,7 @@ namespace vzv::reader {
 
 class RecordPrinter {
 public:
-    // `withSource`: plain lines start with their file's label, for output
+    // `withSource`: plain lines start with their file's label (escaped), for output
     // that mixes several files. `escape`: plain output goes to a terminal,
     // where control characters other than TAB (and the record's own CR LF
     // line breaks) are written out as "\x1b", so that a logged escape
