@@ -315,8 +315,8 @@ private:
         std::string head(kFingerprintBytes, '\0');
         head.resize(ReadFull(file, head.data(), head.size()));
         if (size < at.offset)
-            std::cerr << "warning: " << ShownName(log.path) << ": the state's offset " << at.offset
-                      << " is beyond the file's end (" << size << " bytes); read from its start\n";
+            std::cerr << "warning: " << ShownName(log.path) << ": read to byte " << at.offset
+                      << ", beyond its end now (" << size << " bytes); read from its start\n";
         // Another file under a reused identity, or one emptied and begun anew.
         if (size < at.offset || head.size() < at.headLength ||
             (at.headLength > 0 &&
@@ -326,8 +326,6 @@ private:
             at.headHash = 0;
             ++m_unsaved;
         }
-        const std::uint64_t listedSize = log.size;
-        const std::int64_t listedTime = log.modified;
         while (at.offset < size && file.Seek(at.offset)) {
             if (Interrupted()) return BoundedOutput::Result::Written;
             const std::size_t got = ReadFull(file, m_chunk.data(), m_chunk.size());
@@ -348,8 +346,6 @@ private:
             m_unsaved += take;
             if (m_unsaved >= kSaveAfterBytes && !Commit()) return BoundedOutput::Result::Failed;
         }
-        log.size = listedSize;
-        log.modified = listedTime;
         log.Opened();
         return BoundedOutput::Result::Written;
     }
