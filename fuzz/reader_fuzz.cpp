@@ -1,7 +1,7 @@
 // The reader on any bytes: decoded and parsed in two reads split where the
 // fuzzer says, its records are those of one read; each record's JSON is valid
-// UTF-8 without a raw control byte, and its plain line for a terminal holds
-// no control byte but TAB and line ends. The file's name, any bytes too.
+// UTF-8 without a raw control byte (DEL included), and its plain line for a
+// terminal holds no control byte but TAB and line ends. The file's name, any bytes too.
 #include "text/utf8.h"
 #include "tools/reader/json_record.h"
 #include "tools/reader/record_parser.h"
@@ -34,13 +34,14 @@ std::vector<Record> Records(const std::string& bytes, std::size_t cut, const std
     return records;
 }
 
-// Valid UTF-8 in which no byte below 0x20 but those `allowed` appears.
+// Valid UTF-8 in which no byte below 0x20 but those `allowed`, nor DEL, appears.
 bool Clean(const std::string& text, std::string_view allowed) {
     bool failed = false;
     vzv::Utf8ToWide(text, &failed);
     if (failed) return false;
     for (const char c : text)
-        if (static_cast<unsigned char>(c) < 0x20 && allowed.find(c) == std::string_view::npos)
+        if ((static_cast<unsigned char>(c) < 0x20 && allowed.find(c) == std::string_view::npos) ||
+            c == 0x7F)
             return false;
     return true;
 }
