@@ -224,15 +224,16 @@ TEST_F(ReaderTest, HostileFolderNeitherStopsNorLeaksNorRepeats) {
     const std::string once = Run("--json @d");
     EXPECT_EQ(sorted(Records(once)), texts) << err;
 
-    // While followed: new lines, and a FIFO in place of f.log.
+    // Once the first pass is out: new lines, and a FIFO in place of f.log.
     std::thread change([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        for (int i = 0; i < 100 && ReadBytes(File("out.json")).find("f1") == std::string::npos; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
         Append("d/a.log", 14, u"a2");
         fs::rename(d / "f.log", File("f.log"));
         MakeFifo(d / "f.log");
     });
     const auto start = std::chrono::steady_clock::now();
-    Run("--follow @d --state @state --out @out.json --follow-for 3");
+    Run("--follow @d --state @state --out @out.json --follow-for 5");
     change.join();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     const std::string followed = ReadBytes(File("out.json"));
