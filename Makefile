@@ -52,7 +52,7 @@ test-shipping: deps
 # corpus grows in the build folder from run to run.
 FUZZ_DIR ?= build/fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := utf8 path_utils env_expand printf_walker
+FUZZ_TARGETS := utf8 path_utils env_expand printf_walker reader
 fuzz: deps
 	cmake -S fuzz -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	cmake --build $(FUZZ_DIR) -j $(JOBS)

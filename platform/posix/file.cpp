@@ -23,7 +23,7 @@ void CloseKeepingErrno(int fd) noexcept {
 }
 }  // namespace
 
-int OpenPlainFile(const char* native, int flags) noexcept {
+int OpenRegularFile(const char* native, int flags, bool singleLink) noexcept {
     // Non-blocking for the open only: a FIFO planted at the name must not
     // hang the caller until a reader comes.
     const int fd = ::open(native, flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
@@ -33,7 +33,7 @@ int OpenPlainFile(const char* native, int flags) noexcept {
         CloseKeepingErrno(fd);
         return -1;
     }
-    if (!IsPlainStatus(status)) {
+    if (!S_ISREG(status.st_mode) || (singleLink && !IsPlainStatus(status))) {
         ::close(fd);
         errno = S_ISDIR(status.st_mode) ? EISDIR : S_ISREG(status.st_mode) ? EMLINK : EINVAL;
         return -1;
@@ -44,6 +44,10 @@ int OpenPlainFile(const char* native, int flags) noexcept {
         return -1;
     }
     return fd;
+}
+
+int OpenPlainFile(const char* native, int flags) noexcept {
+    return OpenRegularFile(native, flags, true);
 }
 
 int OpenPlainFile(const char16_t* path, int flags) noexcept {

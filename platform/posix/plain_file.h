@@ -12,6 +12,12 @@ inline bool IsPlainStatus(const struct stat& status) noexcept {
     return S_ISREG(status.st_mode) && status.st_nlink == 1;
 }
 
+// open(2) with O_NOFOLLOW, O_CLOEXEC and O_NONBLOCK added (O_CREAT creates
+// with mode 0644), then fstat on the descriptor: anything but a regular file
+// (with a single link, when `singleLink`) is closed again, and the rest
+// made blocking. -1 with errno set on failure or refusal; ELOOP for a link,
+// EISDIR, EMLINK or EINVAL for what is refused.
+int OpenRegularFile(const char* native, int flags, bool singleLink) noexcept;
 // open(2) with O_NOFOLLOW and O_CLOEXEC added (O_CREAT creates with mode
 // 0644), then fstat on the descriptor: anything but a plain file is closed
 // again. -1 with errno set on failure or refusal.

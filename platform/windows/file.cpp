@@ -14,8 +14,8 @@ HANDLE ToHandle(FileHandle file) noexcept { return reinterpret_cast<HANDLE>(file
 
 static_assert(sizeof(HANDLE) == sizeof(FileHandle), "a file handle must fit FileHandle");
 
-HANDLE OpenPlainFile(const char16_t* path, DWORD access, DWORD share, DWORD disposition,
-                     DWORD flags) noexcept {
+HANDLE OpenRegularFile(const char16_t* path, DWORD access, DWORD share, DWORD disposition,
+                       DWORD flags, bool singleLink) noexcept {
     // Emptying waits for the check: CREATE_ALWAYS would truncate a hard
     // link's shared content before the handle could be looked at.
     const bool empty = disposition == CREATE_ALWAYS;
@@ -27,9 +27,10 @@ HANDLE OpenPlainFile(const char16_t* path, DWORD access, DWORD share, DWORD disp
     DWORD error = ERROR_SUCCESS;
     if (!::GetFileInformationByHandle(h, &info))
         error = ::GetLastError();
-    else if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
+    else if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY) ||
+             ::GetFileType(h) != FILE_TYPE_DISK)
         error = ERROR_CANT_ACCESS_FILE;
-    else if (info.nNumberOfLinks != 1)
+    else if (singleLink && info.nNumberOfLinks != 1)
         error = ERROR_TOO_MANY_LINKS;
     else if (empty && !::SetEndOfFile(h))  // a fresh handle stands at offset 0
         error = ::GetLastError();
@@ -37,6 +38,11 @@ HANDLE OpenPlainFile(const char16_t* path, DWORD access, DWORD share, DWORD disp
     ::CloseHandle(h);
     ::SetLastError(error);
     return INVALID_HANDLE_VALUE;
+}
+
+HANDLE OpenPlainFile(const char16_t* path, DWORD access, DWORD share, DWORD disposition,
+                     DWORD flags) noexcept {
+    return OpenRegularFile(path, access, share, disposition, flags, true);
 }
 
 FileHandle OpenFile(const char16_t* path, std::uint32_t access, std::uint32_t share,

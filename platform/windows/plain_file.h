@@ -14,5 +14,9 @@ namespace vzv::platform {
 // INVALID_HANDLE_VALUE with the last error set on failure or refusal.
 HANDLE OpenPlainFile(const char16_t* path, DWORD access, DWORD share, DWORD disposition,
                      DWORD flags) noexcept;
+// The same, a file with several links allowed unless `singleLink`; a device
+// (not FILE_TYPE_DISK) is refused as well.
+HANDLE OpenRegularFile(const char16_t* path, DWORD access, DWORD share, DWORD disposition,
+                       DWORD flags, bool singleLink) noexcept;
 
 }  // namespace vzv::platform

@@ -2,13 +2,12 @@
 // scratch folder: on a log the library's writer wrote, and on logs made here
 // byte by byte, generations, damage and other files among them.
 #include "engine/log_writer.h"
-#include "platform/file_identity.h"
-#include "platform/tools.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
@@ -151,6 +150,10 @@ TEST_F(ReaderTest, FolderFollowResumesWithoutLossOrRepeat) {
     Append("logs/b.log", 13, u"b1");
     follow();
     EXPECT_EQ(follow(), (Lines{"a1", "a2", "a3", "b1"}));
+    // An offset no log can have been read to is refused, not a silent stall.
+    WriteBytes(File("state"), "vuzavov-log follow state 1\n1 2 3 0 0 logs/x.log\n");
+    Run("--follow @logs --state @state --follow-for 0", 1);
+    EXPECT_NE(err.find("odd offset"), std::string::npos) << err;
 }
 
 // What is not a log, or not a command line, is refused clearly; a log cut
@@ -172,6 +175,7 @@ TEST_F(ReaderTest, WhatIsNotALogIsRefusedAndACutLogRepaired) {
         WriteBytes(File(name), " 1234 | 26.12.05 14:05:09.123 |2| text\r\n");
     }
     Append("mixed/app.log", 10, u"hello");
+    Append("lf.log", 10, u"one\n    7 | 26.12.05 14:05:11.000 |2| two");  // a lone LF
 
     // The arguments, the exit status, what standard error says, the records.
     const std::tuple<std::string, int, Lines, Lines> rows[] = {
@@ -179,6 +183,7 @@ TEST_F(ReaderTest, WhatIsNotALogIsRefusedAndACutLogRepaired) {
          {"first", "lone \xEF\xBF\xBD half", "se"}},
         {"--json @mixed", 0, {"utf8.log: skipped"}, {"hello"}},
         {"@empty.log", 0, {"empty log"}, {}},  // a log without records
+        {"--json @lf.log", 0, {}, {"one\\n    7 | 26.12.05 14:05:11.000 |2| two"}},
         {"@utf8.log", 1, {"not a log of this library"}, {}},
         {"@bad", 1, {"no logs of this library"}, {}},
         {"--colour @mixed", 2, {"unknown option --colour"}, {}},
@@ -197,19 +202,93 @@ TEST_F(ReaderTest, WhatIsNotALogIsRefusedAndACutLogRepaired) {
     EXPECT_EQ(cut.substr(cut.rfind("\"}") - 2, 2), "\xC3\xA9") << err;
 }
 
-// What the reader needs of the OS: a name that holds nothing has no identity
-// to follow, and a file opened again lets go of the one it held (counted on
-// Linux).
-TEST(ReaderPlatform, NoIdentityForNothingAndOneFileHeld) {
-    platform::FileIdentity identity;
-    EXPECT_FALSE(platform::GetFileIdentity(u"/vzv-missing/app.log", identity));
+// A folder a hostile user can write to, read once and followed: a name that
+// is not UTF-8, a link loop, links to a log outside and to a followed log, a
+// hard link to it, a FIFO at a log's name and one swapped in while followed.
+// The reader neither stops nor hangs, reads nothing outside, nothing twice,
+// and warns once per name.
+TEST_F(ReaderTest, HostileFolderNeitherStopsNorLeaksNorRepeats) {
+    Append("outside.log", 10, u"outside");
+    const fs::path d = File("d");
+    fs::create_directories(d);
+    Append("d/a.log", 11, u"a1");
+    Append("d/f.log", 12, u"f1");
+    fs::create_hard_link(d / "a.log", d / "hard.log");
+    Lines texts{"a1", "f1"};
 #ifndef _WIN32
-    const auto held = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
-    platform::SharedFile file;
-    ASSERT_TRUE(file.Open("/proc/self/stat"));
-    const auto before = held();
-    EXPECT_TRUE(file.Open("/proc/self/stat") && held() == before);
+    Append("d/b\xFF.log", 13, u"b1");  // shown as "b\uFFFD.log"
+    texts.push_back("b1");
 #endif
+    MakeSymbolicLink("loop.log", d / "loop.log");
+    MakeSymbolicLink(File("outside.log"), d / "out.log");
+    MakeSymbolicLink("a.log", d / "sym.log");
+    MakeFifo(d / "fifo.log");
+    std::sort(texts.begin(), texts.end());
+    const auto sorted = [](Lines lines) { return std::sort(lines.begin(), lines.end()), lines; };
+
+    const std::string once = Run("--json @d");
+    EXPECT_EQ(sorted(Records(once)), texts) << err;
+
+    // Once the first pass is out: new lines, and a FIFO in place of f.log.
+    std::thread change([&] {
+        for (int i = 0; i < 100 && ReadBytes(File("out.json")).find("f1") == std::string::npos; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        Append("d/a.log", 14, u"a2");
+        fs::rename(d / "f.log", File("f.log"));
+        MakeFifo(d / "f.log");
+    });
+    const auto start = std::chrono::steady_clock::now();
+    Run("--follow @d --state @state --out @out.json --follow-for 5");
+    change.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    const std::string followed = ReadBytes(File("out.json"));
+    texts.push_back("a2");
+    EXPECT_EQ(sorted(Records(followed)), sorted(texts)) << err;
+    // Every record from a log of the folder; each link warned of once.
+    for (const std::string& json : {once, followed})
+        EXPECT_EQ(Records(json).size(),
+                  Field(json, "log.file.path", "(?=[^\"]*[/\\\\](a|f|b\xEF\xBF\xBD)\\.log\")").size());
+    const auto count = [&](const std::string& name) {
+        std::size_t n = 0;
+        for (std::size_t at = err.find(name); at != std::string::npos; at = err.find(name, at + 1)) ++n;
+        return n;
+    };
+    for (const char* name : {"sym.log", "out.log", "loop.log", "hard.log", "fifo.log"})
+        if (fs::exists(fs::symlink_status(d / name))) {
+            EXPECT_EQ(count(name), 1u) << name << " in " << err;
+        }
+}
+
+// Links planted at the state, its temporary file, the output and its older
+// generation: the reader refuses to read or write through them, or replaces
+// them as names; the victim keeps its bytes.
+TEST_F(ReaderTest, LinksAtStateAndOutputLeaveTheirVictimAlone) {
+    const std::string victimBytes = "victim: not the reader's to touch\n";
+    WriteBytes(File("victim"), victimBytes);
+    fs::create_directories(File("d"));
+    const std::pair<const char*, int> rows[] = {
+        {"st", 1}, {"st.tmp", 0}, {"out.json", 1}, {"out.json.1", 0}};
+    for (const bool hard : {false, true})
+        for (const auto& [name, status] : rows) {
+            SCOPED_TRACE(std::string(name) + (hard ? " hard" : " symbolic"));
+            for (const char* stale : {"st", "st.tmp", "out.json", "out.json.1"}) fs::remove(File(stale));
+            std::error_code error;
+            if (hard)
+                fs::create_hard_link(File("victim"), File(name), error);
+            else if (!MakeSymbolicLink(File("victim"), File(name)))
+                continue;  // not on this system
+            // Twice, so that the second batch moves out.json to out.json.1.
+            for (int run = 0; run < 2; ++run) {
+                Append("d/a.log", 11 + run, std::u16string(3000, u'x'));
+                Run("--follow @d --state @st --out @out.json --out-max-bytes 4096 --follow-for 0",
+                    status);
+            }
+            EXPECT_EQ(ReadBytes(File("victim")), victimBytes);
+            // Where the reader went on, the name no longer leads to the victim.
+            if (status == 0) {
+                EXPECT_FALSE(fs::exists(File(name)) && fs::equivalent(File(name), File("victim")));
+            }
+        }
 }
 
 }  // namespace

@@ -8,35 +8,8 @@
 #include <system_error>
 #include <utility>
 
-#ifdef _WIN32
-#  define WIN32_LEAN_AND_MEAN
-#  include <windows.h>
-#else
-#  include <sys/stat.h>  // mkfifo
-#endif
-
 namespace vzv::test {
 namespace {
-
-// True only when `link` now is a symbolic link to `target`. Made with the
-// system's own call: the C++ library of mingw-w64 makes none on Windows,
-// which allows them to administrators and in developer mode (wine from 10.20).
-bool MakeSymbolicLink(const fs::path& target, const fs::path& link,
-                      [[maybe_unused]] bool directory = false) {
-#ifdef _WIN32
-    const DWORD kind = directory ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
-    // Developer mode first, then the administrator's right.
-    if (!::CreateSymbolicLinkW(link.c_str(), target.c_str(), kind | 0x2 /* unprivileged */))
-        ::CreateSymbolicLinkW(link.c_str(), target.c_str(), kind);
-    // Older wine reports success without making anything.
-    const DWORD attributes = ::GetFileAttributesW(link.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-#else
-    std::error_code error;
-    fs::create_symlink(target, link, error);  // a folder's too: POSIX links are untyped
-    return !error;
-#endif
-}
 
 using PlantedLinkTest = ApiTest;
 enum class Plant { SymbolicLink, HardLink, Fifo };
@@ -91,12 +64,8 @@ TEST_F(PlantedLinkTest, PlantByPlace) {
             continue;  // not on this system
         if (plant == Plant::HardLink) fs::create_hard_link(victim, planted, error);
         ASSERT_FALSE(error) << "hard links cannot be made here";
-#ifdef _WIN32
-        if (plant == Plant::Fifo) continue;  // no FIFOs in the Windows file system
-#else
-        // A FIFO must neither block the caller nor take lines.
-        ASSERT_TRUE(plant != Plant::Fifo || ::mkfifo(planted.c_str(), 0666) == 0);
-#endif
+        // A FIFO must neither block the caller nor take lines; Windows has none.
+        if (plant == Plant::Fifo && !MakeFifo(planted)) continue;
         Log::SetLogPath(Wide(log).c_str());
         for (int i = 0; i < 60; ++i) Log::Information("line %d", i);
         EXPECT_TRUE(fs::exists(fs::symlink_status(planted))) << "not ours to remove";

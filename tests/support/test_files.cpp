@@ -10,6 +10,13 @@
 #include <sstream>
 #include <system_error>
 
+#ifdef _WIN32
+#  define WIN32_LEAN_AND_MEAN
+#  include <windows.h>
+#else
+#  include <sys/stat.h>  // mkfifo
+#endif
+
 namespace vzv::test {
 
 namespace fs = std::filesystem;
@@ -36,6 +43,31 @@ std::wstring Wide(const fs::path& path) {
 }
 
 std::string Narrow(const std::u16string& text) { return fs::path(text).u8string(); }
+
+bool MakeSymbolicLink(const fs::path& target, const fs::path& link,
+                      [[maybe_unused]] bool directory) {
+#ifdef _WIN32
+    const DWORD kind = directory ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
+    // Developer mode first, then the administrator's right.
+    if (!::CreateSymbolicLinkW(link.c_str(), target.c_str(), kind | 0x2 /* unprivileged */))
+        ::CreateSymbolicLinkW(link.c_str(), target.c_str(), kind);
+    // Older wine reports success without making anything.
+    const DWORD attributes = ::GetFileAttributesW(link.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+#else
+    std::error_code error;
+    fs::create_symlink(target, link, error);  // a folder's too: POSIX links are untyped
+    return !error;
+#endif
+}
+
+bool MakeFifo([[maybe_unused]] const fs::path& path) {
+#ifdef _WIN32
+    return false;
+#else
+    return ::mkfifo(path.c_str(), 0666) == 0;
+#endif
+}
 
 std::string ReadBytes(const fs::path& path, std::uintmax_t from) {
     std::ifstream in(path, std::ios::binary);

@@ -1,6 +1,6 @@
 // Helpers shared by the test suites: private scratch folders, raw file
-// contents, the environment, and the one reader of log files. Tests see the
-// file system through std::filesystem only.
+// contents, the environment, links and FIFOs, and the one reader of log
+// files. Tests see the file system through std::filesystem and these only.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +28,14 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// True only when `link` now is a symbolic link to `target`. Made with the
+// system's own call: the C++ library of mingw-w64 makes none on Windows,
+// which allows them to administrators and in developer mode (wine from 10.20).
+bool MakeSymbolicLink(const std::filesystem::path& target, const std::filesystem::path& link,
+                      bool directory = false);
+// A FIFO at `path`; false where the system has none (Windows).
+bool MakeFifo(const std::filesystem::path& path);
 
 // The path as the public interface takes it (wchar_t of either width).
 std::wstring Wide(const std::filesystem::path& path);

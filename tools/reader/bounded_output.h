@@ -6,10 +6,11 @@
 // when a backlog is written out at once.
 #pragma once
 
+#include "platform/tools.h"
+
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace vzv::reader {
@@ -18,13 +19,16 @@ class BoundedOutput {
 public:
     // Standard output.
     BoundedOutput() = default;
-    // Appends to `path`, which is created when missing.
+    // Appends to `path`, which is created when missing; a link or anything
+    // but a plain file there is refused.
     BoundedOutput(std::filesystem::path path, std::uint64_t maxBytes);
 
     enum class Result { Written, Later, Failed };
     // Writes the whole batch and hands it to the OS. Later: the file is full
     // and FILE.1 still young; nothing was written.
     Result Write(const std::string& batch);
+    // What was written is on the disk, before a state that counts it is saved.
+    bool Sync();
 
     static constexpr std::uint64_t kDefaultMaxBytes = 16 * 1024 * 1024;
 
@@ -35,7 +39,7 @@ private:
     std::filesystem::path m_path;  // empty: standard output
     std::uint64_t m_maxBytes = 0;
     std::uint64_t m_size = 0;
-    std::ofstream m_file;
+    platform::AppendFile m_file;
     std::chrono::steady_clock::time_point m_rotated{};  // when FILE.1 was made
 };
 

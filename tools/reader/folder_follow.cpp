@@ -7,6 +7,7 @@
 #include "line_prefix.h"
 #include "record_parser.h"
 #include "platform/tools.h"
+#include "shown_text.h"
 #include "utf16_decoder.h"
 
 #include <algorithm>
@@ -14,7 +15,10 @@
 #include <cstdint>
 #include <iostream>
 #include <limits>
+#include <map>
+#include <set>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace vzv::reader {
@@ -27,6 +31,15 @@ namespace {
 constexpr std::size_t kChunkBytes = 256 * 1024;
 constexpr std::size_t kHeadBytes = 2 + 2 * kMaxPrefixLength;
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
+// The folder is looked at when the OS tells of a change, at the end, and at
+// least this often, in case a change went untold (a notification lost or
+// lagging).
+constexpr auto kLookAtLeastEvery = std::chrono::seconds(5);
+// The output is synced and the state saved after a pass that wrote records,
+// at most once a second (its cost grows with the number of logs), and
+// within a pass after this much output, so that a crash repeats little.
+constexpr auto kSaveAtMostEvery = std::chrono::seconds(1);
+constexpr std::uint64_t kSaveAfterBytes = 8 * 1024 * 1024;
 constexpr std::uint64_t kUnknown = std::numeric_limits<std::uint64_t>::max();
 
 // A log missing from this many listings in a row is forgotten. Until then
@@ -35,10 +48,21 @@ constexpr std::uint64_t kUnknown = std::numeric_limits<std::uint64_t>::max();
 constexpr int kForgetAfter = 25;
 
 struct Tracked {
-    LogPosition position;
+    LogPosition position;  // its path is the label, for output and people
+    fs::path path;         // as the OS names it; empty until listed
     std::uint64_t begun = kUnknown;  // time of the first record, as a key
+    int generation = 2;
     bool notALog = false;
     int missed = 0;  // listings in a row without it
+    // What the listing shows, and what it showed when the file was last
+    // opened: a file that did not change is not opened again.
+    std::uint64_t size = 0, openedSize = kUnknown;
+    std::int64_t modified = 0, openedModified = 0;
+    bool Unchanged() const { return size == openedSize && modified == openedModified; }
+    void Opened() {
+        openedSize = size;
+        openedModified = modified;
+    }
 };
 
 // Up to `size` bytes from where the file stands, fewer only at its end.
@@ -50,12 +74,13 @@ std::size_t ReadFull(SharedFile& file, char* buffer, std::size_t size) {
 
 // The end of the last whole line (an LF code unit) in `bytes`, which start
 // at an even file offset; 0 when there is none. With `beforeRecord`, the
-// last line end that a record's prefix follows: the records before it are
+// last CR LF that a record's prefix follows: the records before it are
 // whole, while the last one may go on past `size`.
 std::size_t LastLineEnd(const char* bytes, std::size_t size, bool beforeRecord) {
     for (std::size_t i = size & ~std::size_t{1}; i >= 2; i -= 2) {
         if (bytes[i - 2] != '\n' || bytes[i - 1] != '\0') continue;
         if (!beforeRecord) return i;
+        if (i < 4 || bytes[i - 4] != '\r' || bytes[i - 3] != '\0') continue;
         std::string next;
         Utf16Decoder decoder;
         decoder.Decode("x", 2, next);
@@ -69,116 +94,229 @@ std::size_t LastLineEnd(const char* bytes, std::size_t size, bool beforeRecord) 
 class FolderFollower {
 public:
     FolderFollower(const FolderFollowOptions& options, BoundedOutput& out)
-        : m_options(options), m_out(out), m_chunk(kChunkBytes) {}
+        : m_options(options), m_out(out), m_watch(options.directory), m_chunk(kChunkBytes) {}
 
     bool Load() {
         if (m_options.state.empty()) return true;
         std::string problem;
         const auto positions = LoadState(m_options.state, problem);
         if (!positions) {
-            std::cerr << "vuzavov-log: " << m_options.state.u8string() << ": " << problem << '\n';
+            std::cerr << "vuzavov-log: " << ShownName(m_options.state) << ": " << problem << '\n';
             return false;
         }
-        for (const LogPosition& position : *positions) m_logs.push_back({position});
-        return true;
-    }
-
-    // One look at the folder and one read of every log that grew; false
-    // when output or state could not be written.
-    bool Poll() {
-        List();
-        for (Tracked& log : m_logs)
-            if (log.begun == kUnknown && !log.notALog && log.missed == 0) Probe(log);
-        std::stable_sort(m_logs.begin(), m_logs.end(), [](const Tracked& a, const Tracked& b) {
-            if (a.begun != b.begun) return a.begun < b.begun;
-            return Generation(fs::u8path(a.position.path)) < Generation(fs::u8path(b.position.path));
-        });
-        // A full output stops the pass, so that the files keep their order.
-        for (Tracked& log : m_logs) {
-            const BoundedOutput::Result result = log.begun == kUnknown || log.missed > 0
-                                                     ? BoundedOutput::Result::Written
-                                                     : ReadNew(log);
-            if (result != BoundedOutput::Result::Written)
-                return result == BoundedOutput::Result::Later;
+        for (const LogPosition& position : *positions) {
+            m_logs.emplace_back();
+            m_logs.back().position = position;
         }
         return true;
     }
 
-    bool Save() const {
+    // When the folder may have changed (or `look` says so): a look at it, or
+    // at the files the OS named, and one read of every log that changed;
+    // false when output or state could not be written.
+    bool Poll(bool look) {
+        const auto now = std::chrono::steady_clock::now();
+        m_changed.clear();
+        const platform::FolderWatch::Change change = m_watch.Take(m_changed);
+        if (change == platform::FolderWatch::Change::Any || look || m_retry ||
+            now - m_looked >= kLookAtLeastEvery || (!m_changed.empty() && !Update())) {
+            m_looked = now;
+            m_retry = false;
+            List();
+        } else if (m_changed.empty()) {
+            return CommitDue(now);
+        }
+        bool reorder = m_listed;
+        for (Tracked& log : m_logs)
+            if (log.begun == kUnknown && !log.notALog && log.missed == 0 && !log.Unchanged())
+                reorder |= Probe(log);
+        if (reorder) {
+            std::stable_sort(m_logs.begin(), m_logs.end(), [](const Tracked& a, const Tracked& b) {
+                return a.begun != b.begun ? a.begun < b.begun : a.generation < b.generation;
+            });
+            m_byName.clear();
+            for (std::size_t i = 0; i < m_logs.size(); ++i)
+                if (m_logs[i].missed == 0) m_byName.emplace(m_logs[i].path.native(), i);
+            m_listed = false;
+        }
+        // A full output stops the pass, so that the files keep their order.
+        for (Tracked& log : m_logs) {
+            if (log.begun == kUnknown || log.missed > 0 || log.Unchanged()) continue;
+            const BoundedOutput::Result result = ReadNew(log);
+            if (result == BoundedOutput::Result::Failed) return false;
+            if (result == BoundedOutput::Result::Later) {
+                m_retry = true;
+                break;
+            }
+        }
+        return CommitDue(now);
+    }
+
+    bool CommitDue(std::chrono::steady_clock::time_point now) {
+        return m_unsaved == 0 || now - m_committed < kSaveAtMostEvery || Commit();
+    }
+
+    // The output on the disk, then the state that counts it.
+    bool Commit() {
+        m_unsaved = 0;
+        m_committed = std::chrono::steady_clock::now();
+        if (!m_out.Sync()) {
+            std::cerr << "vuzavov-log: cannot sync the records out\n";
+            return false;
+        }
         if (m_options.state.empty()) return true;
         std::vector<LogPosition> positions;
         for (const Tracked& log : m_logs) positions.push_back(log.position);
         if (SaveState(m_options.state, positions)) return true;
-        std::cerr << "vuzavov-log: " << m_options.state.u8string() << ": cannot write the state\n";
+        std::cerr << "vuzavov-log: " << ShownName(m_options.state) << ": cannot write the state\n";
         return false;
     }
 
 private:
-    // The logs now in the folder, known ones by their identity.
+    // Once per name: a warning at every poll would flood the log.
+    void WarnOnce(const fs::path& path, const char* what) {
+        if (m_warned.insert(path).second)
+            std::cerr << "warning: " << ShownName(path) << ": " << what << '\n';
+    }
+
+    // The files the OS named as changed, looked at again; false when one of
+    // them is no longer the file followed under that name.
+    bool Update() {
+        for (const fs::path& name : m_changed) {
+            const fs::path path = m_options.directory / name;
+            const auto at = m_byName.find(path.native());
+            if (at == m_byName.end()) continue;  // not a log followed
+            Tracked& log = m_logs[at->second];
+            const platform::FileStatus status = platform::LookAt(path);
+            if (status.kind != platform::OpenResult::Opened ||
+                !(status.identity == log.position.identity))
+                return false;
+            log.size = status.size;
+            log.modified = status.modified;
+        }
+        return true;
+    }
+
+    // The logs now in the folder, known ones by their identity; the last
+    // component of each name is looked at, never followed.
     void List() {
-        std::vector<std::pair<std::string, fs::path>> names;
+        std::vector<std::pair<fs::path, platform::FileStatus>> found;
         std::error_code error;
         for (fs::directory_iterator it(m_options.directory, error), end; !error && it != end;
              it.increment(error)) {
-            const std::string name = it->path().filename().u8string();
-            const bool wanted = m_options.pattern.empty() ? name.find(".log") != std::string::npos
-                                                          : WildcardMatch(m_options.pattern, name);
-            std::error_code ignored;
-            if (wanted && it->is_regular_file(ignored)) names.emplace_back(name, it->path());
+            const fs::path& path = it->path();
+            static const fs::path::string_type log = fs::path(".log").native();
+            const bool wanted =
+                m_options.pattern.empty()
+                    ? path.filename().native().find(log) != fs::path::string_type::npos
+                    : WildcardMatch(m_options.pattern, DisplayName(path.filename()));
+            if (!wanted) continue;
+            const platform::FileStatus status = platform::LookAt(path);
+            if (status.kind == platform::OpenResult::NotPlain)
+                WarnOnce(path, "skipped, a link or not a regular file");
+            else if (status.kind == platform::OpenResult::Opened)
+                found.emplace_back(path, status);
         }
         if (error) return;  // an unfinished listing would drop logs
-        std::sort(names.begin(), names.end());
+        std::sort(found.begin(), found.end(),
+                  [](const auto& a, const auto& b) { return a.first.native() < b.first.native(); });
+        std::map<platform::FileIdentity, std::size_t> known;
+        for (std::size_t i = 0; i < m_logs.size(); ++i) known.emplace(m_logs[i].position.identity, i);
+        // A log keeps the name it was read under; any other name for it
+        // (a hard link) is not read again.
+        std::vector<std::size_t> order;
+        for (std::size_t pass = 0; pass < 2; ++pass)
+            for (std::size_t i = 0; i < found.size(); ++i) {
+                const auto at = known.find(found[i].second.identity);
+                const bool sameName =
+                    at != known.end() && m_logs[at->second].path.native() == found[i].first.native();
+                if (sameName == (pass == 0)) order.push_back(i);
+            }
         std::vector<Tracked> now;
-        for (const auto& [name, path] : names) {
-            platform::FileIdentity identity;
-            if (!platform::GetFileIdentity(path.u16string().c_str(), identity)) continue;
-            const auto known = std::find_if(m_logs.begin(), m_logs.end(), [&](const Tracked& t) {
-                return t.position.identity == identity;
-            });
-            Tracked log = known != m_logs.end() ? *known : Tracked{};
-            log.position.identity = identity;
-            log.position.path = path.u8string();
+        std::vector<bool> taken(m_logs.size());
+        std::set<platform::FileIdentity> listed;
+        for (const std::size_t i : order) {
+            const auto& [path, status] = found[i];
+            if (!listed.insert(status.identity).second) {
+                WarnOnce(path, "another name for a log already followed; not read again");
+                continue;
+            }
+            const auto at = known.find(status.identity);
+            Tracked log;
+            if (at != known.end()) {
+                log = std::move(m_logs[at->second]);
+                taken[at->second] = true;
+            }
+            if (log.path.native() != path.native()) {
+                log.path = path;
+                log.position.path = DisplayName(path);
+                log.generation = Generation(path);
+            }
+            log.position.identity = status.identity;
+            log.size = status.size;
+            log.modified = status.modified;
             log.missed = 0;
-            if (known != m_logs.end()) known->missed = -1;  // taken
             now.push_back(std::move(log));
         }
-        for (Tracked& log : m_logs)
-            if (log.missed >= 0 && ++log.missed < kForgetAfter) now.push_back(std::move(log));
+        for (std::size_t i = 0; i < m_logs.size(); ++i)
+            if (!taken[i] && ++m_logs[i].missed < kForgetAfter) now.push_back(std::move(m_logs[i]));
         m_logs = std::move(now);
+        m_listed = true;
     }
 
-    // Whether it is a log, and when it was begun; an empty file (or one with
-    // no more than a byte order mark) is asked again next time.
-    void Probe(Tracked& log) {
+    // Opens the listed file, provided it still is the one listed.
+    bool OpenListed(const Tracked& log, SharedFile& file) {
+        platform::FileIdentity identity;
+        switch (file.Open(log.path)) {
+        case platform::OpenResult::Opened:
+            return file.Identity(identity) && identity == log.position.identity;
+        case platform::OpenResult::NotPlain:
+            WarnOnce(log.path, "skipped, a link or not a regular file");
+            return false;
+        default: return false;
+        }
+    }
+
+    // Whether it is a log, and when it was begun (true once known); an empty
+    // file (or one with no more than a byte order mark) is asked again when
+    // it changes.
+    bool Probe(Tracked& log) {
         SharedFile file;
-        if (!file.Open(fs::u8path(log.position.path))) return;
+        if (!OpenListed(log, file)) return false;
+        log.Opened();
         std::string head(kHeadBytes, '\0');
         head.resize(ReadFull(file, head.data(), head.size()));
         std::string text;
         Utf16Decoder decoder;
         decoder.Decode(head.data(), head.size(), text);
-        if (text.empty()) return;
+        if (text.empty()) return false;
         const auto prefix = ParseLinePrefix(text);
         // The first line may still be on its way.
-        if (!prefix && head.size() < kHeadBytes && text.find('\n') == std::string::npos) return;
+        if (!prefix && head.size() < kHeadBytes && text.find('\n') == std::string::npos)
+            return false;
+        // Read below, as a file that changed.
+        log.openedSize = kUnknown;
         if (prefix) {
             log.begun = prefix->time.Key();
         } else {
             log.notALog = true;
-            std::cerr << "note: " << log.position.path << ": skipped, not a log of this library\n";
+            std::cerr << "note: " << ShownName(log.path) << ": skipped, not a log of this library\n";
         }
+        return true;
     }
 
     // Writes out the whole lines added since the last read, a chunk at a
-    // time, saving the state after each chunk is out. Written: all of them
-    // (or the file is gone for now).
+    // time. Written: all of them (or the file is gone for now).
     BoundedOutput::Result ReadNew(Tracked& log) {
         LogPosition& at = log.position;
         SharedFile file;
-        if (!file.Open(fs::u8path(at.path))) return BoundedOutput::Result::Written;
+        if (!OpenListed(log, file)) return BoundedOutput::Result::Written;
         const std::uint64_t size = file.Size();
         std::string head(kFingerprintBytes, '\0');
         head.resize(ReadFull(file, head.data(), head.size()));
+        if (size < at.offset)
+            std::cerr << "warning: " << ShownName(log.path) << ": read to byte " << at.offset
+                      << ", beyond its end now (" << size << " bytes); read from its start\n";
         // Another file under a reused identity, or one emptied and begun anew.
         if (size < at.offset || head.size() < at.headLength ||
             (at.headLength > 0 &&
@@ -186,8 +324,10 @@ private:
             at.offset = 0;
             at.headLength = 0;
             at.headHash = 0;
+            ++m_unsaved;
         }
-        while (at.offset < size && !Interrupted() && file.Seek(at.offset)) {
+        while (at.offset < size && file.Seek(at.offset)) {
+            if (Interrupted()) return BoundedOutput::Result::Written;
             const std::size_t got = ReadFull(file, m_chunk.data(), m_chunk.size());
             const bool more = got == m_chunk.size();
             std::size_t take = LastLineEnd(m_chunk.data(), got, more);
@@ -195,7 +335,7 @@ private:
             if (take == 0 && more) take = LastLineEnd(m_chunk.data(), got, false);
             if (take == 0 && more) take = got;
             if (take == 0) break;
-            const BoundedOutput::Result written = WriteOut(at, take);
+            const BoundedOutput::Result written = WriteOut(log, take);
             if (written != BoundedOutput::Result::Written) return written;
             at.offset += take;
             if (at.headLength < kFingerprintBytes) {
@@ -203,12 +343,15 @@ private:
                     std::min<std::uint64_t>({kFingerprintBytes, head.size(), at.offset}));
                 at.headHash = Fingerprint(std::string_view(head).substr(0, at.headLength));
             }
-            if (!Save()) return BoundedOutput::Result::Failed;
+            m_unsaved += take;
+            if (m_unsaved >= kSaveAfterBytes && !Commit()) return BoundedOutput::Result::Failed;
         }
+        log.Opened();
         return BoundedOutput::Result::Written;
     }
 
-    BoundedOutput::Result WriteOut(const LogPosition& at, std::size_t size) {
+    BoundedOutput::Result WriteOut(const Tracked& log, std::size_t size) {
+        const LogPosition& at = log.position;
         Utf16Decoder decoder;
         std::string text;
         // A byte order mark is one only at the start of the file.
@@ -223,7 +366,8 @@ private:
         for (Record record; parser.Pop(record);)
             if (m_options.filter.Accepts(record)) AppendJsonRecord(m_batch, record);
         if (parser.strayLines() || parser.droppedBytes() || decoder.faults().replaced)
-            std::cerr << "warning: " << at.path << ": damaged lines near byte " << at.offset << '\n';
+            std::cerr << "warning: " << ShownName(log.path) << ": damaged lines near byte "
+                      << at.offset << '\n';
         const BoundedOutput::Result written = m_out.Write(m_batch);
         if (written == BoundedOutput::Result::Failed)
             std::cerr << "vuzavov-log: cannot write the records out\n";
@@ -232,7 +376,15 @@ private:
 
     const FolderFollowOptions& m_options;
     BoundedOutput& m_out;
+    platform::FolderWatch m_watch;
+    std::chrono::steady_clock::time_point m_looked{}, m_committed{};
+    bool m_retry = false;          // the last pass stopped at a full output
+    std::uint64_t m_unsaved = 0;   // output (and resets) that the saved state does not count
     std::vector<Tracked> m_logs;
+    bool m_listed = false;  // m_logs listed anew since the last sort
+    std::unordered_map<fs::path::string_type, std::size_t> m_byName;  // listed logs
+    std::vector<fs::path> m_changed;                                 // as the OS named them
+    std::set<fs::path> m_warned;
     std::vector<char> m_chunk;
     std::string m_batch;
 };
@@ -268,7 +420,7 @@ std::optional<FolderFollowOptions> FollowTarget(const std::string& arg) {
         target.directory = path;
         return target;
     }
-    const std::string name = path.filename().u8string();
+    const std::string name = DisplayName(path.filename());
     const fs::path parent = path.has_parent_path() ? path.parent_path() : fs::path(".");
     if (name.find_first_of("*?") == std::string::npos || !fs::is_directory(parent, error))
         return std::nullopt;
@@ -287,11 +439,12 @@ int FollowFolder(const FolderFollowOptions& options, BoundedOutput& out) {
                                                        std::chrono::duration<double>(*options.seconds))
                                   : Clock::time_point::max();
     for (;;) {
-        if (!follower.Poll()) return 1;
-        if (Interrupted() || Clock::now() >= deadline) break;
+        const bool last = Interrupted() || Clock::now() >= deadline;
+        if (!follower.Poll(last)) return 1;
+        if (last) break;
         std::this_thread::sleep_for(kPollInterval);
     }
-    return follower.Save() ? 0 : 1;
+    return follower.Commit() ? 0 : 1;
 }
 
 }  // namespace vzv::reader

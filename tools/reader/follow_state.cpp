@@ -1,6 +1,7 @@
 #include "follow_state.h"
 
-#include <fstream>
+#include "platform/tools.h"
+
 #include <sstream>
 
 namespace vzv::reader {
@@ -25,9 +26,20 @@ std::uint64_t Fingerprint(std::string_view head) {
 std::optional<std::vector<LogPosition>> LoadState(const std::filesystem::path& path,
                                                   std::string& problem) {
     std::vector<LogPosition> logs;
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) return logs;
-    std::ifstream in(path, std::ios::binary);
+    platform::SharedFile file;
+    switch (file.Open(path)) {
+    case platform::OpenResult::Opened: break;
+    case platform::OpenResult::Missing: return logs;
+    case platform::OpenResult::NotPlain:
+        problem = "a link or not a regular file; refused (keep the state in a folder only the "
+                  "reader's account can write)";
+        return std::nullopt;
+    case platform::OpenResult::Failed: problem = "cannot open the state"; return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[64 * 1024];
+    for (std::size_t n; (n = file.Read(buffer, sizeof buffer)) != 0;) bytes.append(buffer, n);
+    std::istringstream in(bytes);
     std::string line;
     if (!std::getline(in, line) || line != kHeader) {
         problem = "not a state file of vuzavov-log";
@@ -43,6 +55,11 @@ std::optional<std::vector<LogPosition>> LoadState(const std::filesystem::path& p
             problem = "damaged line: " + line;
             return std::nullopt;
         }
+        // A log is UTF-16: a read always ends between two code units.
+        if (log.offset % 2 != 0) {
+            problem = "odd offset, which no log can have been read to: " + line;
+            return std::nullopt;
+        }
         std::getline(fields, log.path);
         logs.push_back(std::move(log));
     }
@@ -56,16 +73,7 @@ bool SaveState(const std::filesystem::path& path, const std::vector<LogPosition>
         text << log.identity.volume << ' ' << log.identity.index << ' ' << log.offset << ' '
              << log.headLength << ' ' << std::hex << log.headHash << std::dec << ' '
              << OneLine(log.path) << '\n';
-    std::filesystem::path temporary = path;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        const std::string bytes = text.str();
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) return false;
-    }
-    return platform::MoveReplacing(temporary.u16string().c_str(), path.u16string().c_str());
+    return platform::ReplaceFileContents(path, text.str());
 }
 
 }  // namespace vzv::reader

@@ -30,11 +30,12 @@ inline constexpr std::size_t kFingerprintBytes = 64;
 std::uint64_t Fingerprint(std::string_view head);
 
 // Missing file: an empty list. Nothing (and `problem` set) when the file is
-// there but cannot be read as a state file.
+// there but cannot be read as a state file, is a link or not a regular
+// file, or holds an offset no log can have been read to (an odd one).
 std::optional<std::vector<LogPosition>> LoadState(const std::filesystem::path& path,
                                                   std::string& problem);
-// Written to a temporary file beside it, then moved over it in one step: a
-// crash leaves the old state or the new one.
+// Written to a temporary file beside it, synced, then moved over it in one
+// step: a crash leaves the old state or the new one.
 bool SaveState(const std::filesystem::path& path, const std::vector<LogPosition>& logs);
 
 }  // namespace vzv::reader

@@ -73,7 +73,7 @@ void AppendJsonString(std::string& out, std::string_view text) {
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
                 char escaped[8];
                 std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
                 out += escaped;

@@ -1,8 +1,10 @@
 #include "log_source.h"
 
 #include "line_prefix.h"
+#include "shown_text.h"
 
 #include <iostream>
+#include <vector>
 
 namespace vzv::reader {
 
@@ -10,18 +12,33 @@ namespace {
 constexpr std::size_t kChunkBytes = 256 * 1024;
 // Enough for a byte order mark and a whole prefix, with its time to the millisecond.
 constexpr std::size_t kHeadBytes = 2 + 2 * kMaxPrefixLength;
+
+// One buffer for every source: they are read one after the other, and what
+// a read brings is decoded at once.
+std::vector<char>& ChunkBuffer(std::size_t size) {
+    static std::vector<char> buffer;
+    if (buffer.size() < size) buffer.resize(size);
+    return buffer;
+}
 }  // namespace
 
 LogSource::LogSource(std::filesystem::path path, std::string label, bool follow)
     : m_path(std::move(path)),
       m_label(std::move(label)),
+      m_shown(ShownText(m_label)),
       m_follow(follow),
-      m_parser(&m_label),
-      m_chunk(kChunkBytes) {}
+      m_chunkBytes(kChunkBytes),
+      m_parser(&m_label) {}
 
 LogSource::Kind LogSource::Open() {
-    if (!m_file.Open(m_path)) return Kind::Unreadable;
-    m_head = ReadHead(m_file);
+    SharedFile file;
+    switch (file.Open(m_path)) {
+    case platform::OpenResult::Opened: break;
+    case platform::OpenResult::NotPlain: return Kind::NotPlain;
+    default: return Kind::Unreadable;
+    }
+    if (!file.Identity(m_identity)) return Kind::Unreadable;
+    m_head = ReadHead(file);
     Utf16Decoder probe;
     std::string text;
     probe.Decode(m_head.data(), m_head.size(), text);
@@ -33,16 +50,20 @@ LogSource::Kind LogSource::Open() {
     m_offset = m_head.size();
     if (!empty) return Kind::Log;
     m_atEnd = true;
-    m_file.Close();
     return Kind::Empty;
 }
 
 bool LogSource::Next(Record& out) {
     while (!m_parser.Pop(out)) {
         if (m_atEnd) return false;
-        if (ReadInto(m_file) == 0) {
+        // Opened again for each piece; a name that now holds another file
+        // ends this one.
+        SharedFile file;
+        platform::FileIdentity now;
+        const bool same = file.Open(m_path) == platform::OpenResult::Opened &&
+                          file.Identity(now) && now == m_identity;
+        if (!same || !file.Seek(m_offset) || ReadInto(file) == 0) {
             m_atEnd = true;
-            m_file.Close();
             if (m_follow)
                 m_parser.Pause();
             else
@@ -54,8 +75,14 @@ bool LogSource::Next(Record& out) {
 
 void LogSource::Poll() {
     SharedFile file;
+    const platform::OpenResult opened = file.Open(m_path);
+    if (opened == platform::OpenResult::NotPlain && !m_refusedWarned) {
+        m_refusedWarned = true;
+        std::cerr << "warning: " << m_shown << ": a link or not a regular file now; not read\n";
+    }
     // Missing for a moment during a rotation, or removed: look again next time.
-    if (!file.Open(m_path)) return;
+    if (opened != platform::OpenResult::Opened) return;
+    m_refusedWarned = false;
     const std::string head = ReadHead(file);
     if (!SameFile(head) || file.Size() < m_offset) {
         FinishRotated();
@@ -75,9 +102,10 @@ void LogSource::Poll() {
 void LogSource::Finish() { EndOfInput(); }
 
 std::size_t LogSource::ReadInto(SharedFile& file) {
-    const std::size_t got = file.Read(m_chunk.data(), m_chunk.size());
+    std::vector<char>& chunk = ChunkBuffer(m_chunkBytes);
+    const std::size_t got = file.Read(chunk.data(), m_chunkBytes);
     m_offset += got;
-    Feed(m_chunk.data(), got);
+    Feed(chunk.data(), got);
     return got;
 }
 
@@ -97,7 +125,7 @@ void LogSource::EndOfInput() {
 
 void LogSource::Warn() {
     const auto say = [this](const auto&... parts) {
-        std::cerr << "warning: " << m_label << ": ";
+        std::cerr << "warning: " << m_shown << ": ";
         (std::cerr << ... << parts) << '\n';
     };
     const Utf16Decoder::Faults& faults = m_decoder.faults();
@@ -119,7 +147,8 @@ void LogSource::FinishRotated() {
     std::filesystem::path old = m_path;
     old += "_old";
     SharedFile file;
-    if (m_head.empty() || !file.Open(old) || ReadHead(file).compare(0, m_head.size(), m_head) != 0)
+    if (m_head.empty() || file.Open(old) != platform::OpenResult::Opened ||
+        ReadHead(file).compare(0, m_head.size(), m_head) != 0)
         return;
     if (file.Seek(m_offset))
         while (ReadInto(file) != 0) {

@@ -10,11 +10,14 @@
 #include "platform/tools.h"
 #include "record_merge.h"
 #include "record_printer.h"
+#include "shown_text.h"
 
 #include <filesystem>
 #include <iostream>
+#include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -44,32 +47,41 @@ std::vector<std::unique_ptr<LogSource>> OpenLogs(const std::vector<Input>& input
                                                  const std::string& followed, Status& status) {
     std::vector<std::unique_ptr<LogSource>> sources;
     std::map<std::string, int> logsPerDirectory;
+    std::set<platform::FileIdentity> opened;
     for (const Input& input : inputs) {
         auto source = std::make_unique<LogSource>(input.path, input.label, input.label == followed);
         const LogSource::Kind kind = source->Open();
         if (!input.directory.empty())
             logsPerDirectory[input.directory] += kind != LogSource::Kind::NotALog;
+        const std::string shown = ShownText(input.label);
         switch (kind) {
-        case LogSource::Kind::Unreadable:
-            status.Fail(input.label + ": cannot open the file");
+        case LogSource::Kind::Unreadable: status.Fail(shown + ": cannot open the file"); continue;
+        case LogSource::Kind::NotPlain:
+            if (input.optional)
+                std::cerr << "note: " << shown << ": skipped, a link or not a regular file\n";
+            else
+                status.Fail(shown + ": a link or not a regular file; not opened");
             continue;
         case LogSource::Kind::NotALog:
             if (input.optional)
-                std::cerr << "note: " << input.label << ": skipped, not a log of this library\n";
+                std::cerr << "note: " << shown << ": skipped, not a log of this library\n";
             else
-                status.Fail(input.label +
+                status.Fail(shown +
                             ": not a log of this library (it does not begin with a UTF-16LE "
                             "line \"<thread> | yy.mm.dd hh:mm:ss.mmm |<level>| \")");
             continue;
         case LogSource::Kind::Empty:
-            std::cerr << "note: " << input.label << ": empty log, no records\n";
+            std::cerr << "note: " << shown << ": empty log, no records\n";
             break;
         case LogSource::Kind::Log: break;
         }
+        // A second name for a file already read (a hard link swapped in).
+        if (kind == LogSource::Kind::Log && !opened.insert(source->identity()).second) continue;
         sources.push_back(std::move(source));
     }
     for (const auto& [directory, logs] : logsPerDirectory)
-        if (logs == 0) status.Fail(directory + ": no logs of this library in this directory");
+        if (logs == 0)
+            status.Fail(ShownText(directory) + ": no logs of this library in this directory");
     return sources;
 }
 
@@ -122,20 +134,27 @@ int Run(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     Status status;
-    std::vector<std::string> problems;
-    const std::vector<Input> inputs = ExpandInputs(options.paths, options.all, problems);
+    std::vector<std::string> problems, notes;
+    const std::vector<Input> inputs = ExpandInputs(options.paths, options.all, problems, notes);
     for (const std::string& problem : problems) status.Fail(problem);
-    const std::string followed = options.follow ? options.paths[0] : std::string();
+    for (const std::string& note : notes) std::cerr << "note: " << note << '\n';
+    const std::string followed =
+        options.follow ? DisplayName(std::filesystem::u8path(options.paths[0])) : std::string();
     const std::vector<std::unique_ptr<LogSource>> sources = OpenLogs(inputs, followed, status);
 
+    // Merging holds what one read of each file decoded: less for many files.
+    constexpr std::size_t kMergeBytes = 16 * 1024 * 1024;
     std::vector<LogSource*> order;
     LogSource* live = nullptr;
     for (const auto& source : sources) {
         order.push_back(source.get());
+        if (options.all)
+            source->SetChunkBytes(std::clamp<std::size_t>(kMergeBytes / sources.size(), 4096, 256 * 1024));
         if (options.follow && source->label() == followed) live = source.get();
     }
     if (options.follow && !live) return status.code();
-    RecordPrinter printer(std::cout, options.json, sources.size() > 1);
+    RecordPrinter printer(std::cout, options.json, sources.size() > 1,
+                          !options.json && platform::StandardOutputIsTerminal());
     if (options.all)
         PrintMerged(order, options.filter, printer);
     else
@@ -150,5 +169,11 @@ int Run(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    return vzv::reader::Run(vzv::platform::CommandLineArguments(argc, argv));
+    // Out of memory, say: an error, not an abort.
+    try {
+        return vzv::reader::Run(vzv::platform::CommandLineArguments(argc, argv));
+    } catch (const std::exception& e) {
+        std::cerr << "vuzavov-log: " << vzv::reader::ShownText(e.what()) << '\n';
+        return 1;
+    }
 }

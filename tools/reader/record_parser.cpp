@@ -38,6 +38,7 @@ void RecordParser::Finish() {
 void RecordParser::Reset() {
     Finish();
     m_endedInsideLine = false;
+    m_afterCrLf = true;
     m_strayLines = 0;
     m_droppedBytes = 0;
 }
@@ -50,7 +51,10 @@ bool RecordParser::Pop(Record& out) {
 }
 
 void RecordParser::Line(std::string_view line) {
-    if (const auto prefix = ParseLinePrefix(line)) {
+    // Records end with CR LF: after a lone LF, a prefix is text of the record.
+    const bool mayBegin = m_afterCrLf;
+    m_afterCrLf = line.size() >= 2 && line.substr(line.size() - 2) == "\r\n";
+    if (const auto prefix = mayBegin ? ParseLinePrefix(line) : std::nullopt) {
         Close();
         Record& r = m_open.emplace();
         r.thread = prefix->thread;

@@ -1,5 +1,6 @@
-// Decoded text to records: a physical line that starts with a prefix opens a
-// record, one without continues the open record's text.
+// Decoded text to records: a physical line that starts with a prefix, after
+// a CR LF (or at the start), opens a record; any other continues the open
+// record's text.
 #pragma once
 
 #include "record.h"
@@ -43,6 +44,7 @@ private:
     std::optional<Record> m_open;
     std::deque<Record> m_ready;
     bool m_endedInsideLine = false;
+    bool m_afterCrLf = true;  // a record may begin on the next line
     std::uint64_t m_strayLines = 0;    // text before the first record
     std::uint64_t m_droppedBytes = 0;  // beyond the cap on one record
 };

@@ -1,6 +1,7 @@
 #include "record_printer.h"
 
 #include "json_record.h"
+#include "shown_text.h"
 
 namespace vzv::reader {
 
@@ -31,14 +32,26 @@ void RecordPrinter::Flush() {
 }
 
 void RecordPrinter::Plain(const Record& r) {
-    if (m_withSource && r.source) m_buffer.append(*r.source).append(": ");
+    const auto append = [this](std::string_view text) {
+        if (m_escape)
+            AppendEscaped(m_buffer, text, true);
+        else
+            m_buffer.append(text);
+    };
+    // A file's name may hold a line break: escaped everywhere.
+    if (m_withSource && r.source) {
+        AppendEscaped(m_buffer, *r.source, false);
+        m_buffer.append(": ");
+    }
     // Line breaks inside a text come out as this output's own line ends.
     std::string_view line = r.line;
     for (std::size_t crlf; (crlf = line.find("\r\n")) != std::string_view::npos;) {
-        m_buffer.append(line.substr(0, crlf)).append("\n");
+        append(line.substr(0, crlf));
+        m_buffer.append("\n");
         line.remove_prefix(crlf + 2);
     }
-    m_buffer.append(line).append("\n");
+    append(line);
+    m_buffer.append("\n");
 }
 
 void RecordPrinter::Json(const Record& r) { AppendJsonRecord(m_buffer, r); }

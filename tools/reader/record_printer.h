@@ -10,10 +10,13 @@ namespace vzv::reader {
 
 class RecordPrinter {
 public:
-    // `withSource`: plain lines start with their file's label, for output
-    // that mixes several files.
-    RecordPrinter(std::ostream& out, bool json, bool withSource)
-        : m_out(out), m_json(json), m_withSource(withSource) {}
+    // `withSource`: plain lines start with their file's label (escaped), for output
+    // that mixes several files. `escape`: plain output goes to a terminal,
+    // where control characters other than TAB (and the record's own CR LF
+    // line breaks) are written out as "\x1b", so that a logged escape
+    // sequence cannot steer it.
+    RecordPrinter(std::ostream& out, bool json, bool withSource, bool escape = false)
+        : m_out(out), m_json(json), m_withSource(withSource), m_escape(escape) {}
 
     void Print(const Record& record);
     // Writes what is held back; output goes out in large blocks otherwise.
@@ -26,6 +29,7 @@ private:
     std::ostream& m_out;
     bool m_json;
     bool m_withSource;
+    bool m_escape;
     std::string m_buffer;
 };
 
