@@ -108,6 +108,26 @@ TEST_F(LogWriterTest, PrefixCarriesThreadAndTime) {
 #endif
 }
 
+// Each thread reuses its prefix text within one second, never for the same
+// second of another minute, hour, day, month or year.
+TEST(LinePrefix, SameSecondOfAnotherTimeGetsItsOwnText) {
+    const platform::LocalTime base{2026, 12, 7, 4, 5, 6, 7};
+    using Field = std::uint16_t platform::LocalTime::*;
+    for (const Field field : {&platform::LocalTime::minute, &platform::LocalTime::hour,
+                              &platform::LocalTime::day, &platform::LocalTime::month,
+                              &platform::LocalTime::year}) {
+        char16_t line[kMaxPrefixUnits];
+        PutLinePrefix(line, 2, 42, base);
+        platform::LocalTime later = base;
+        ++(later.*field);
+        const std::string text = test::Narrow(std::u16string(line, PutLinePrefix(line, 2, 42, later)));
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "   42 | %02d.%02d.%02d %02d:%02d:06.007 |2| ",
+                      later.year % 100, later.month, later.day, later.hour, later.minute);
+        EXPECT_EQ(text, expected);
+    }
+}
+
 // The size is checked every fiftieth line: a log of exactly the cap stays,
 // one above it moves to app.log_old, replacing the one there.
 TEST_F(LogWriterTest, RotatesAboveTheCapAtTheFiftiethLine) {
