@@ -20,8 +20,8 @@ using AllocationTest = ApiTest;
 // Calls below the level, or while logging is off, neither wait for the
 // writer's lock, held meanwhile by this thread, nor allocate, nor read their
 // arguments: the pointer given for %s would fault. The engine drops them
-// too: ill-formed text given to it directly is not even reported. After Shutdown, as at
-// unload, no call reaches a file or changes the level.
+// too: ill-formed text handed to it directly is not even reported. After
+// Shutdown, as at unload, no call reaches a file or changes the level.
 TEST_F(AllocationTest, DroppedCallsNeitherLockNorAllocateNorFormat) {
     Log::SetLogPath(Path("perf.log").c_str());
     Log::Error("the writer is set up");
