@@ -20,7 +20,7 @@ EXPERT = "pd/Brivant/LOG.Expert/"
 # two), files made before the run (a number: that many zeros, sparse)
 SCENARIOS = {
     "first line, folders missing": (["path={d}/a/b/app.log", "level=2", "i3"], None, {}),
-    "two threads": (["path={d}/app.log", "level=2", "threads6"], None, {"app.log": b""}),
+    "two threads": (["path={d}/app.log", "level=2", "i1", "threads6"], None, {"app.log": b""}),
     "rotation at the cap": (["path={d}/app.log", "level=2", "i52"], None, {"app.log": 52428800 - 2600}),
     "path change, start-up log": (["path={d}/p0.log", "level=2", "i2", "path={d}/p1.log", "i2",
                                    "path={d}/p2.log", "i2"], None, {}),
