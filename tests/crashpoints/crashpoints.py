@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 # Kills and fails every file-system call of small clients of the library
-# (Linux, strace). Usage: crashpoints.py <client> [--only TEXT]
+# (Linux, strace). Usage: crashpoints.py <client> [words of the scenarios' names]
 # Each scenario runs once under strace to list its calls. Then, for each call,
 # it runs again killed as the call is entered, followed by a restart that logs
 # "marker", and again for each error the call can return there. check() says
 # what must hold after each run. Prints a markdown row per scenario (calls,
 # kill runs, fault runs, violations) and exits 1 on any violation.
-import argparse, concurrent.futures, os, re, shutil, struct, subprocess, sys, tempfile
+import concurrent.futures, os, re, shutil, struct, subprocess, sys, tempfile
 
 # The calls traced, with the errors each can return on a local file system
 # (lseek and fcntl on an open regular file cannot fail: killed only).
@@ -165,14 +165,11 @@ def one_run(client, work, scenario, index, call, error):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("client")
-    parser.add_argument("--only", default="")
-    options = parser.parse_args()
-    client, work, failed = os.path.abspath(options.client), tempfile.mkdtemp(prefix="crashpoints-"), 0
+    client, only = os.path.abspath(sys.argv[1]), " ".join(sys.argv[2:])
+    work, failed = tempfile.mkdtemp(prefix="crashpoints-"), 0
     print("| scenario | calls | kill runs | fault runs | violations |\n|---|---|---|---|---|")
     with concurrent.futures.ThreadPoolExecutor(2) as pool:
-        for scenario in [s for s in SCENARIOS if options.only in s]:
+        for scenario in [s for s in SCENARIOS if only in s]:
             found = calls(client, scenario, work + "/trace")
             jobs = [(i, call, e) for i, call in enumerate(found, 1)
                     for e in ["kill"] + ERRORS[call[0]].split() + ["ENOSPC"] * ("O_CREAT" in call[2])]
