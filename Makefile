@@ -1,7 +1,7 @@
 # The README's commands. Every target installs what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps linux windows test test-asan pedantic test-shipping fuzz demo bench bench-callgrind clean
+.PHONY: deps linux windows test test-asan pedantic test-shipping test-crashpoints fuzz demo bench bench-callgrind clean
 
 deps:
 	@scripts/install-deps.sh
@@ -47,6 +47,15 @@ test-shipping: deps
 	cmake --preset linux >/dev/null
 	cmake --build --preset linux -j $(JOBS) --target vuzavov-log vzv_shipping_client
 	timeout 300 python3 tests/shipping/ship_test.py build/linux
+
+# Every file-system call of six client scenarios killed, and failed with each
+# error it can return, under strace; the logs checked after each run
+# (docs/reliability.md).
+test-crashpoints: deps
+	@scripts/install-deps.sh crashpoints
+	cmake --preset linux >/dev/null
+	cmake --build --preset linux -j $(JOBS) --target vzv_crashpoint_client
+	timeout 600 python3 tests/crashpoints/crashpoints.py build/linux/bin/crashpoint_client
 
 # libFuzzer targets (clang, a build of their own), each for FUZZ_SECONDS; the
 # corpus grows in the build folder from run to run.

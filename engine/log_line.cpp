@@ -50,8 +50,8 @@ thread_local SecondText t_secondText;
 
 }  // namespace
 
-char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId) noexcept {
-    const platform::LocalTime t = platform::LocalTimeNow();
+char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId,
+                        const platform::LocalTime& t) noexcept {
     SecondText& cached = t_secondText;
     if (cached.length == 0 || cached.threadId != threadId || !SameSecond(cached.time, t)) {
         cached.length = PutThreadAndSecond(cached.text, threadId, t) - cached.text;

@@ -18,8 +18,41 @@ std::int32_t g_writeCount = 0;
 
 namespace {
 constexpr char16_t kRotatedSuffix[] = u"_old";
+constexpr char16_t kFreshSuffix[] = u"_new";
 // Room for an Information message (2,047 units) with its prefix and end.
 constexpr std::size_t kInitialLineUnits = 2200;
+
+// Tries `step` up to five times, 150 ms in all: a scanner or reader may hold
+// a file for a moment.
+template <class Step>
+bool Retried(Step step) {
+    for (int attempt = 0;; ++attempt) {
+        if (step()) return true;
+        if (attempt == 4) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10 << attempt));
+    }
+}
+
+// A file at `path` holding the byte order mark and the header lines, all in
+// one write; false unless every byte was written and the file closed.
+bool WriteFreshFile(const std::u16string& path) {
+    CLogFile file;
+    if (!file.Open(path.c_str(), platform::kGenericWrite, platform::kFileShareRead,
+                   platform::kCreateAlways, platform::kFileAttributeNormal))
+        return false;
+    char16_t header[3 + 2 * kMaxPrefixUnits + 40];
+    char16_t* end = header;
+    *end++ = u'\uFEFF';  // FF FE in the file's little-endian order
+    for (const std::u16string_view line : {u"Runtime Log continue", u"========="}) {
+        end = std::copy(line.begin(), line.end(),
+                        PutLinePrefix(end, LOGLEVEL_OFF, platform::CurrentThreadId()));
+        *end++ = kLineEnd[0];
+        *end++ = kLineEnd[1];
+    }
+    const bool written =
+        file.Write(header, static_cast<std::uint32_t>((end - header) * sizeof(char16_t)));
+    return file.Close(nullptr) && written;
+}
 }  // namespace
 
 CLogWriter::CLogWriter()
@@ -139,15 +172,12 @@ void CLogWriter::WriteLine(std::int32_t level, const char* narrow, const char16_
 void CLogWriter::Rotate() {
     Close();
     const std::u16string rotated = m_path + kRotatedSuffix;
-    // A scanner or reader may hold the file for a moment: wait a little,
-    // bounded (150 ms in all), before the fallback leaves it in place.
     bool renamed = false;
-    for (int attempt = 0;; ++attempt) {
+    Retried([&] {
         platform::RemoveFile(rotated.c_str());
         renamed = platform::RenameFile(m_path.c_str(), rotated.c_str());
-        if (renamed || attempt == 4 || !platform::PathExists(m_path.c_str())) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10 << attempt));
-    }
+        return renamed || !platform::PathExists(m_path.c_str());
+    });
     // A full log that could not move aside must not be started afresh, which
     // would empty it (a reader that shares writing lets that open succeed):
     // start beside it.
@@ -169,19 +199,19 @@ bool CLogWriter::CreateFresh() {
     CLogLockGuard guard(*m_lock);
     Close();
     if (Level() <= LOGLEVEL_OFF) return false;
-    const bool existed = platform::PathExists(m_path.c_str());
-    const auto openFresh = [this] {
-        return m_file->Open(m_path.c_str(), platform::kGenericWrite, platform::kFileShareRead,
-                            platform::kCreateAlways, platform::kFileAttributeNormal);
-    };
-    // The old file is still there and held elsewhere: start beside it, until
-    // the next path change.
-    if (!openFresh() && !(existed && MoveBeside() && openFresh())) return false;
-    static constexpr unsigned char kByteOrderMark[] = {0xFF, 0xFE};
-    const bool marked = m_file->Write(kByteOrderMark, sizeof kByteOrderMark);
-    for (const std::u16string_view line : {u"Runtime Log continue", u"========="})
-        WriteLine(LOGLEVEL_OFF, nullptr, line.data(), line.size());
-    return marked;
+    // A log made at the path meanwhile (by another process) is kept: the
+    // fresh one starts beside it, until the next path change.
+    if (platform::PathExists(m_path.c_str()) && !MoveBeside()) return false;
+    // The fresh log is made whole under a name of its own and then moved to
+    // its path, which never takes an existing file's place: a process killed
+    // on the way leaves it whole or not at all (at worst "<path>_new", which
+    // the next rotation replaces). The next write opens it.
+    const std::u16string fresh = m_path + kFreshSuffix;
+    const bool placed = Retried([&] {
+        return WriteFreshFile(fresh) && platform::PlaceFile(fresh.c_str(), m_path.c_str());
+    });
+    if (!placed) platform::RemoveFile(fresh.c_str());
+    return placed;
 }
 
 }  // namespace vzv

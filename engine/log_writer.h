@@ -74,6 +74,8 @@ private:
     // m_path becomes the name beside it, "app.log" becoming "app_.log"; false
     // for a path too short to hold a name and ".log".
     bool MoveBeside();
+    // Puts a whole fresh log (mark and header) at m_path, or none; false
+    // then. The file stays closed.
     bool CreateFresh();
 
     std::unique_ptr<CLogFile> m_file;

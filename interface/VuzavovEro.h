@@ -14,9 +14,9 @@
 // wide methods the reverse. All its size prefixes and %F are understood;
 // exponents have at least two digits, infinities and NaNs print as "inf",
 // "nan" and "-nan(ind)", halfway cases round to even. Narrow text is UTF-8.
-// A message longer than its buffer is cut silently; a null format gives an
-// empty text and a format the runtime would refuse gives its own text: neither
-// ends the process.
+// A message longer than its buffer is cut silently, and its text ends at its
+// first NUL. A call with a null format logs nothing; a format the runtime
+// would refuse is logged as its own text: neither ends the process.
 //
 // A marker file "CppLogger.json" in "%PROGRAMDATA%\Brivant\LOG.Expert\" turns
 // on expert mode: level 4, the log in that folder, and client changes of level

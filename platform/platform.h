@@ -86,6 +86,8 @@ bool RemoveFile(const char16_t* path) noexcept;
 // `to` is replaced on POSIX and kept (failure) on Windows; either way only
 // its name is affected, never what a link there points to.
 bool RenameFile(const char16_t* from, const char16_t* to) noexcept;
+// As RenameFile, but an existing `to` is kept (failure) on every platform.
+bool PlaceFile(const char16_t* from, const char16_t* to) noexcept;
 // Both name one existing file (same volume and index, or device and inode),
 // the last components taken as they are, not followed.
 bool IsSameFile(const char16_t* a, const char16_t* b) noexcept;

@@ -19,13 +19,16 @@ namespace {
 
 // The text ends at its first NUL (a %c of 0 puts one), or at count - 1 units.
 // -1 from the runtime means cut there, or a failed conversion, after which
-// the text ends early: the format's text is given then. (Cut text that holds
-// a NUL of its own looks failed too.)
-template <class Unit, class Ch>
-std::size_t Finish(int written, Unit* out, std::size_t count, const Ch* format) noexcept {
+// the text ends early: the format's text is given then. A cut text that
+// holds a NUL of its own ends early too; `wholeLength`, the runtime's count
+// of the whole text (-1 when it fails), tells the two apart.
+template <class Unit, class Ch, class Count>
+std::size_t Finish(int written, Unit* out, std::size_t count, const Ch* format,
+                   Count wholeLength) noexcept {
     const Unit* const nul = std::char_traits<Unit>::find(out, count - 1, Unit{});
     const std::size_t length = nul != nullptr ? static_cast<std::size_t>(nul - out) : count - 1;
-    return written >= 0 || length == count - 1 ? length : printf_walker::CopyFormatText(out, count, format);
+    if (written >= 0 || length == count - 1 || wholeLength() >= 0) return length;
+    return printf_walker::CopyFormatText(out, count, format);
 }
 
 // What the runtime is not handed: no room, no format or a refused one.
@@ -44,9 +47,16 @@ std::size_t FormatNarrow(char* out, std::size_t count, const char* format,
                          std::va_list args) noexcept {
     std::size_t result = 0;
     if (NotForTheRuntime(out, count, format, result)) return result;
+    std::va_list again;
+    va_copy(again, args);
     const int written = __stdio_common_vsnprintf_s(kUcrtPrintfOptions, out, count, kUcrtTruncate,
                                                    format, nullptr, args);
-    return Finish(written, out, count, format);
+    const std::size_t length = Finish(written, out, count, format, [&] {
+        return __stdio_common_vsprintf(kUcrtPrintfOptions | kUcrtStandardSnprintf, nullptr, 0,
+                                       format, nullptr, again);
+    });
+    va_end(again);
+    return length;
 }
 
 std::size_t FormatWide(char16_t* out, std::size_t count, const wchar_t* format,
@@ -55,9 +65,16 @@ std::size_t FormatWide(char16_t* out, std::size_t count, const wchar_t* format,
     if (NotForTheRuntime(out, count, format, result)) return result;
     // wchar_t is UTF-16 here, laid out as char16_t.
     auto* wide = reinterpret_cast<wchar_t*>(out);
+    std::va_list again;
+    va_copy(again, args);
     const int written = __stdio_common_vsnwprintf_s(kUcrtPrintfOptions, wide, count, kUcrtTruncate,
                                                     format, nullptr, args);
-    return Finish(written, out, count, format);
+    const std::size_t length = Finish(written, out, count, format, [&] {
+        return __stdio_common_vswprintf(kUcrtPrintfOptions | kUcrtStandardSnprintf, nullptr, 0,
+                                        format, nullptr, again);
+    });
+    va_end(again);
+    return length;
 }
 
 }  // namespace vzv

@@ -14,10 +14,18 @@ int __cdecl __stdio_common_vsnprintf_s(unsigned long long options, char* buffer,
 int __cdecl __stdio_common_vsnwprintf_s(unsigned long long options, wchar_t* buffer,
                                         std::size_t bufferCount, std::size_t maxCount,
                                         const wchar_t* format, void* locale, va_list args);
+// With no buffer: the length of the whole text, or -1 when it fails.
+int __cdecl __stdio_common_vsprintf(unsigned long long options, char* buffer,
+                                    std::size_t bufferCount, const char* format, void* locale,
+                                    va_list args);
+int __cdecl __stdio_common_vswprintf(unsigned long long options, wchar_t* buffer,
+                                     std::size_t bufferCount, const wchar_t* format,
+                                     void* locale, va_list args);
 }
 
 namespace vzv {
 
+constexpr unsigned long long kUcrtStandardSnprintf = 0x2;  // counts without a buffer
 constexpr unsigned long long kUcrtLegacyWideSpecifiers = 0x4;
 constexpr unsigned long long kUcrtStandardRounding = 0x20;
 constexpr unsigned long long kUcrtPrintfOptions = kUcrtLegacyWideSpecifiers | kUcrtStandardRounding;

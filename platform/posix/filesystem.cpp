@@ -102,6 +102,21 @@ bool RenameFile(const char16_t* from, const char16_t* to) noexcept {
                       target.name.c_str()) == 0;
 }
 
+bool PlaceFile(const char16_t* from, const char16_t* to) noexcept {
+    ParentAndName source, target;
+    if (!OpenParent(from, source) || !OpenParent(to, target) || !IsPlainAt(source)) return false;
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(source.dir.get(), source.name.c_str(), target.dir.get(), target.name.c_str(),
+                    RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;  // else: not supported there
+#endif
+    struct stat status {};
+    return ::fstatat(target.dir.get(), target.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 &&
+           errno == ENOENT &&
+           ::renameat(source.dir.get(), source.name.c_str(), target.dir.get(), target.name.c_str()) == 0;
+}
+
 bool IsSameFile(const char16_t* a, const char16_t* b) noexcept {
     struct stat sa {}, sb {};
     return WithNative(a, [&](const char* p) { return ::lstat(p, &sa) == 0; }) &&

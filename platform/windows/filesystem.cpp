@@ -105,6 +105,8 @@ bool RenameFile(const char16_t* from, const char16_t* to) noexcept {
                                         static_cast<DWORD>(size)) != FALSE;
 }
 
+bool PlaceFile(const char16_t* from, const char16_t* to) noexcept { return RenameFile(from, to); }
+
 bool IsSameFile(const char16_t* a, const char16_t* b) noexcept {
     // Backup semantics lets the query open directories too; no access right
     // is needed for the identity. A link is compared as itself.

@@ -30,9 +30,11 @@ TEST_F(MessagesTest, WhatEachCallLogs) {
         {[] { Log::Error(static_cast<const char*>(nullptr)); }, ""},
         {[] { Log::Error(static_cast<const wchar_t*>(nullptr)); }, ""},
         {[] { Log::Information("%s", "caf\xC3"); }, "2:"},
-        // A NUL ends the text.
+        // A NUL ends the text, also one in a text that is cut.
         {[] { Log::Information("x%cy", 0); }, "2:x"},
         {[] { Log::Information(L"x%cy", L'\0'); }, "2:x"},
+        {[] { Log::Information("cut a%cb%3000s", 0, ""); }, "2:cut a"},
+        {[] { Log::Information(L"cut a%cb%3000s", L'\0', L""); }, "2:cut a"},
     };
     Lines expected;
     for (const auto& [call, line] : rows) {

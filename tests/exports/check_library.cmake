@@ -6,7 +6,8 @@
 #   pe-exports   TOOL is objdump: the DLL exports every .def name and nothing
 #                outside the interface
 #   pe-imports   TOOL is objdump: the DLL needs only system DLLs, and from
-#                ucrtbase.dll exactly its two bounded formatters
+#                ucrtbase.dll exactly its two bounded formatters and the two
+#                that count a whole text
 #   pe-version   TOOL is windres: the version resource carries the version
 cmake_minimum_required(VERSION 3.25)
 
@@ -119,8 +120,8 @@ elseif(CHECK STREQUAL "pe-imports")
     string(REGEX MATCH "DLL Name: ucrtbase\\.dll\n[^\n]*\n(([^\n]+\n)*)" block "${text}")
     string(REGEX MATCHALL "[A-Za-z_][A-Za-z0-9_]*\n" names "${CMAKE_MATCH_1}")
     string(REPLACE "\n" "" names "${names}")
-    if(NOT names STREQUAL "__stdio_common_vsnprintf_s;__stdio_common_vsnwprintf_s")
-        fail("imports from ucrtbase.dll '${names}', not just its two bounded formatters")
+    if(NOT names STREQUAL "__stdio_common_vsnprintf_s;__stdio_common_vsnwprintf_s;__stdio_common_vsprintf;__stdio_common_vswprintf")
+        fail("imports from ucrtbase.dll '${names}', not just its formatters")
     endif()
     message(STATUS "imports: ${dlls}")
 elseif(CHECK STREQUAL "pe-version")

@@ -2,6 +2,7 @@
 // resumes once a usable path is set.
 #include "reliability_fixture.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -45,6 +46,22 @@ TEST_F(ReliabilityTest, PathsThatCannotBeUsed) {
         paths = {root.u8string() + "/x/"};
     }
     EXPECT_EQ(LogLines(root / "good" / "app.startup.log"), Lines{"2:before"});
+}
+
+// While this process holds the log, a second client's calls return but its
+// lines are dropped, and it makes no file of its own.
+TEST_F(ReliabilityTest, LogHeldByAnotherProcess) {
+    const fs::path log = root / "held" / "app.log", output = root / "second.txt";
+    ASSERT_TRUE(SetLogFilePath(Wide(log).c_str()));
+    Log::SetLogLevel(Log::LOGLEVEL_INFO);
+    Log::Information("first");
+    ChildProcess second(kChild, {output.u8string(), "log", log.u8string(), "300", "second"});
+    EXPECT_EQ(second.Wait(), 0) << "the refused client must carry on";
+    Log::Information("last");
+    const std::string reports = ReadBytes(output);
+    EXPECT_EQ(std::count(reports.begin(), reports.end(), '\n'), 600) << "its calls returned";
+    EXPECT_EQ(std::distance(fs::directory_iterator(root / "held"), {}), 1);
+    EXPECT_EQ(LogLines(log), (Lines{"2:first", "2:last"}));
 }
 
 #ifndef _WIN32  // a full volume is simulated on Linux only (tmpfs)
