@@ -47,6 +47,20 @@ TEST_F(ReliabilityTest, PathsThatCannotBeUsed) {
     EXPECT_EQ(LogLines(root / "good" / "app.startup.log"), Lines{"2:before"});
 }
 
+// A client whose standard output is a pipe that nobody reads: one thread's
+// report of ill-formed text blocks there, and another thread's line is still
+// written at once.
+TEST_F(ReliabilityTest, ReportStalledOnStandardOutputHoldsUpNoOtherThread) {
+    const fs::path log = root / "app.log";
+    ChildProcess child(kChild, {"-", "stalled", log.u8string()}, true);
+    bool written = false;
+    for (int i = 0; i < 3000 && !written; ++i) {  // up to half a minute
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        written = ReadUtf16(log).find(u"|2| well-formed\r\n") != std::u16string::npos;
+    }
+    EXPECT_TRUE(written);
+}
+
 #ifndef _WIN32  // a full volume is simulated on Linux only (tmpfs)
 TEST_F(ReliabilityTest, FullDisk) {
     const fs::path mount = root / "small";

@@ -5,10 +5,15 @@
 //                                      "<k> <i>" once each call has returned
 //   <output> hold                      lists its open descriptors (POSIX),
 //                                      then waits
+//   - stalled <path>                   logs ill-formed UTF-8 on one thread
+//                                      until its report blocks on standard
+//                                      output (left as it is), then
+//                                      "well-formed" on another, then waits
 // It ends itself after a minute whatever the mode, so a test that dies
 // leaves nothing behind.
 #include "VuzavovEro.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -49,9 +54,24 @@ int Hold() {
     return 0;
 }
 
+int Stalled(const char* path) {
+    SetLogFilePath(std::filesystem::u8path(path).wstring().c_str());
+    Log::SetLogLevel(Log::LOGLEVEL_INFO);
+    std::atomic<long> reported{0};
+    std::thread([&] {
+        for (;; ++reported) Log::Information("ill-formed \xE9 text");
+    }).detach();
+    for (long seen = -1; seen != reported.load(); std::this_thread::sleep_for(std::chrono::milliseconds(300)))
+        seen = reported.load();
+    Log::Information("well-formed");
+    std::this_thread::sleep_until(g_deadline);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && argv[2] == std::string("stalled")) return Stalled(argv[3]);
     if (argc < 3 || !std::freopen(argv[1], "w", stdout)) return 2;
     if (argc == 6 && argv[2] == std::string("log"))
         return LogNumbered(argv[3], std::strtol(argv[4], nullptr, 10), argv[5]);
