@@ -69,18 +69,19 @@ void CLogWriter::WriteNarrow(std::int32_t level, std::string_view text) {
         Utf8ToWideReported(text.data());
         return;
     }
-    // Every Information and Error message fits here; a longer text gets a
-    // buffer of its own.
-    char16_t wide[kShortTextUnits];
+    // Every Information and Error message fits here, framed for its line; a
+    // longer text gets a buffer of its own.
+    char16_t line[kMaxPrefixUnits + kShortTextUnits + 2];
+    char16_t* const wide = line + kMaxPrefixUnits;
     if (text.size() <= kShortTextUnits) {
-        Submit(level, {wide, Utf8ToWideReported(text.data(), text.size(), wide)});
+        Submit(level, {wide, Utf8ToWideReported(text.data(), text.size(), wide)}, wide);
         return;
     }
     Submit(level, Utf8ToWideReported(text.data()));
 }
 
-void CLogWriter::Submit(std::int32_t level, std::u16string_view text) {
-    PendingLine line{level, platform::CurrentThreadId(), text};
+void CLogWriter::Submit(std::int32_t level, std::u16string_view text, char16_t* frame) {
+    PendingLine line{level, platform::CurrentThreadId(), text, frame};
     if (!m_lock->TryLock()) {
         WaitForTurn(line);
         return;
@@ -139,7 +140,7 @@ void CLogWriter::WriteWaiting() {
 void CLogWriter::WriteOne(const PendingLine& line) {
     // Ready() first: a rotation may log a line of its own in the buffer.
     if (!Ready(line.level)) return;
-    WriteLine(line.level, line.threadId, line.text);
+    WriteLine(line.level, line.threadId, line.text, line.frame);
     ++g_writeCount;
 }
 
@@ -179,18 +180,27 @@ void CLogWriter::EndTornLine() {
 }
 
 void CLogWriter::WriteLine(std::int32_t level, std::uint32_t threadId,
-                           std::u16string_view text) {
-    const std::size_t units = kMaxPrefixUnits + text.size() + 2;
-    if (units > m_lineCapacity) {
-        // Doubling beyond the first size.
-        m_lineCapacity = std::max({units, 2 * m_lineCapacity, kInitialLineUnits});
-        m_line = std::make_unique<char16_t[]>(m_lineCapacity);
+                           std::u16string_view text, char16_t* frame) {
+    char16_t* start;
+    char16_t* end;
+    if (frame != nullptr) {
+        char16_t prefix[kMaxPrefixUnits];
+        const auto prefixUnits = PutLinePrefix(prefix, level, threadId) - prefix;
+        start = std::copy_n(prefix, prefixUnits, frame - prefixUnits) - prefixUnits;
+        end = frame + text.size();
+    } else {
+        const std::size_t units = kMaxPrefixUnits + text.size() + 2;
+        if (units > m_lineCapacity) {
+            // Doubling beyond the first size.
+            m_lineCapacity = std::max({units, 2 * m_lineCapacity, kInitialLineUnits});
+            m_line = std::make_unique<char16_t[]>(m_lineCapacity);
+        }
+        start = m_line.get();
+        end = std::copy(text.begin(), text.end(), PutLinePrefix(start, level, threadId));
     }
-    char16_t* end = PutLinePrefix(m_line.get(), level, threadId);
-    end = std::copy(text.begin(), text.end(), end);
     *end++ = kLineEnd[0];
     *end++ = kLineEnd[1];
-    m_file->Write(m_line.get(), static_cast<std::uint32_t>((end - m_line.get()) * sizeof(char16_t)));
+    m_file->Write(start, static_cast<std::uint32_t>((end - start) * sizeof(char16_t)));
 }
 
 void CLogWriter::Rotate() {

@@ -69,12 +69,15 @@ private:
         std::int32_t level;
         std::uint32_t threadId;
         std::u16string_view text;
+        char16_t* frame;  // see Submit
         PendingLine* next = nullptr;
         std::atomic<bool> written{false};
     };
     // Writes the line when the level and the file allow, under the lock,
-    // by this thread or by the one that holds the lock.
-    void Submit(std::int32_t level, std::u16string_view text);
+    // by this thread or by the one that holds the lock. A `frame` is the
+    // text's own start in a buffer with room for a prefix before it and the
+    // line end after it: the line is then built and written there.
+    void Submit(std::int32_t level, std::u16string_view text, char16_t* frame = nullptr);
     // Returns once `line`, left in m_waiting, is written.
     void WaitForTurn(PendingLine& line);
     // Under the lock: the lines left in m_waiting, in the order they came.
@@ -85,9 +88,11 @@ private:
     bool Ready(std::int32_t level);
     // Ends a line that a killed writer left without its line end.
     void EndTornLine();
-    // Builds the line of `threadId` (prefix, text, line end) in m_line and
-    // writes it in one call. Also the writer's own lines, inside a hold.
-    void WriteLine(std::int32_t level, std::uint32_t threadId, std::u16string_view text);
+    // Builds the line of `threadId` (prefix, text, line end) around a framed
+    // text or in m_line, and writes it in one call. Also the writer's own
+    // lines, inside a hold.
+    void WriteLine(std::int32_t level, std::uint32_t threadId, std::u16string_view text,
+                   char16_t* frame = nullptr);
     void Rotate();
     // m_path becomes the name beside it, "app.log" becoming "app_.log"; false
     // for a path too short to hold a name and ".log".
