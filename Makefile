@@ -78,8 +78,9 @@ demo: linux windows
 # builds it), linked as a client links it; never part of make test.
 bench: linux
 	cmake --build --preset linux -j $(JOBS) --target vzv_bench vzv_callgrind_probe
-	@cd build/linux && sha256sum bin/libBrivant.Service.VuzavovEro.so* | sed 's/^/shipped: /' && \
+	@cd build/linux && sha256sum bin/libBrivant.Service.VuzavovEro.so | sed 's/^/shipped: /' && \
 		sha256sum $$(ldd bin/vzv_bench | sed -n 's/.*VuzavovEro.* => \(.*\) (.*/\1/p') | sed 's/^/loaded:  /'
+	@echo "machine: $$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), $$(nproc) cores;$$(uptime)"
 	cd build/linux && bin/vzv_bench
 
 # User-space instructions per call of the shipped library under callgrind.
