@@ -186,7 +186,8 @@ void CLogWriter::WriteLine(std::int32_t level, std::uint32_t threadId,
     if (frame != nullptr) {
         char16_t prefix[kMaxPrefixUnits];
         const auto prefixUnits = PutLinePrefix(prefix, level, threadId) - prefix;
-        start = std::copy_n(prefix, prefixUnits, frame - prefixUnits) - prefixUnits;
+        start = frame - prefixUnits;
+        std::copy_n(prefix, prefixUnits, start);
         end = frame + text.size();
     } else {
         const std::size_t units = kMaxPrefixUnits + text.size() + 2;

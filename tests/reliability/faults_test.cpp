@@ -52,13 +52,9 @@ TEST_F(ReliabilityTest, PathsThatCannotBeUsed) {
 // written at once.
 TEST_F(ReliabilityTest, ReportStalledOnStandardOutputHoldsUpNoOtherThread) {
     const fs::path log = root / "app.log";
-    ChildProcess child(kChild, {"-", "stalled", log.u8string()}, true);
-    bool written = false;
-    for (int i = 0; i < 3000 && !written; ++i) {  // up to half a minute
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        written = ReadUtf16(log).find(u"|2| well-formed\r\n") != std::u16string::npos;
-    }
-    EXPECT_TRUE(written);
+    ChildProcess child(kChild, {"-", "stalled", log.u8string()});
+    const std::u16string line = u"|2| well-formed\r\n";
+    EXPECT_TRUE(WaitForOutput(log, {reinterpret_cast<const char*>(line.data()), 2 * line.size()}));
 }
 
 #ifndef _WIN32  // a full volume is simulated on Linux only (tmpfs)

@@ -13,10 +13,8 @@ class ChildProcess {
 public:
     // Starts `program` with `args`; throws std::runtime_error when it cannot
     // start. Handles are inheritable as far as the OS allows, so that a
-    // handle wrongly left inheritable would show. With `stalledOutput`, the
-    // child's standard output is a pipe that nobody reads.
-    ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
-                 bool stalledOutput = false);
+    // handle wrongly left inheritable would show.
+    ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& args);
     // Kills a child that still runs (SIGKILL or TerminateProcess) and waits
     // for its end.
     ~ChildProcess();
@@ -28,7 +26,6 @@ public:
 
 private:
     std::intptr_t m_handle = -1;  // pid, or process HANDLE
-    std::intptr_t m_output = -1;  // the unread end of a stalled output
     bool m_ended = false;
 };
 

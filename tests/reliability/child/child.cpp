@@ -6,8 +6,8 @@
 //   <output> hold                      lists its open descriptors (POSIX),
 //                                      then waits
 //   - stalled <path>                   logs ill-formed UTF-8 on one thread
-//                                      until its report blocks on standard
-//                                      output (left as it is), then
+//                                      until its report blocks on a standard
+//                                      output that nobody reads, then
 //                                      "well-formed" on another, then waits
 // It ends itself after a minute whatever the mode, so a test that dies
 // leaves nothing behind.
@@ -21,6 +21,12 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#ifdef _WIN32
+#  include <fcntl.h>
+#  include <io.h>
+#else
+#  include <unistd.h>
+#endif
 
 namespace {
 
@@ -55,14 +61,18 @@ int Hold() {
 }
 
 int Stalled(const char* path) {
+    int ends[2];  // standard output becomes a pipe that nobody reads
+#ifdef _WIN32
+    if (_pipe(ends, 4096, _O_BINARY) != 0 || _dup2(ends[1], 1) != 0) return 2;
+#else
+    if (pipe(ends) != 0 || dup2(ends[1], 1) != 1) return 2;
+#endif
     SetLogFilePath(std::filesystem::u8path(path).wstring().c_str());
     Log::SetLogLevel(Log::LOGLEVEL_INFO);
     std::atomic<long> reported{0};
-    std::thread([&] {
-        for (;; ++reported) Log::Information("ill-formed \xE9 text");
-    }).detach();
-    for (long seen = -1; seen != reported.load(); std::this_thread::sleep_for(std::chrono::milliseconds(300)))
-        seen = reported.load();
+    std::thread([&] { for (;; ++reported) Log::Information("ill-formed \xE9 text"); }).detach();
+    for (long seen = -1; seen != reported; std::this_thread::sleep_for(std::chrono::milliseconds(300)))
+        seen = reported;
     Log::Information("well-formed");
     std::this_thread::sleep_until(g_deadline);
     return 0;
