@@ -22,8 +22,10 @@ constexpr char16_t kRotatedSuffix[] = u"_old";
 constexpr std::size_t kInitialLineUnits = 2200;
 // A narrow text of up to this many bytes is converted on the stack.
 constexpr std::size_t kShortTextUnits = 2048;
-// How long a thread whose line waits for the lock yields before it sleeps.
-constexpr auto kYieldingWait = std::chrono::microseconds(200);
+// How long a thread whose line waits for the lock leaves it to the holder,
+// and how long it yields before it sleeps on the lock.
+constexpr auto kHandOverWait = std::chrono::microseconds(50);
+constexpr auto kYieldingWait = std::chrono::microseconds(500);
 }  // namespace
 
 CLogWriter::CLogWriter()
@@ -86,9 +88,17 @@ void CLogWriter::Submit(std::int32_t level, std::u16string_view text, char16_t* 
         WaitForTurn(line);
         return;
     }
-    CLogLockGuard guard(*m_lock, std::adopt_lock);
-    WriteOne(line);
-    WriteWaiting();
+    {
+        CLogLockGuard guard(*m_lock, std::adopt_lock);
+        WriteOne(line);
+        WriteWaiting();
+    }
+    // A line left between the last look and the release need not wait for
+    // its own thread to take the lock.
+    if (m_waiting.load(std::memory_order_relaxed) != nullptr && m_lock->TryLock()) {
+        CLogLockGuard guard(*m_lock, std::adopt_lock);
+        WriteWaiting();
+    }
 }
 
 void CLogWriter::WaitForTurn(PendingLine& line) {
@@ -97,14 +107,17 @@ void CLogWriter::WaitForTurn(PendingLine& line) {
         line.next = head;
     } while (!m_waiting.compare_exchange_weak(head, &line, std::memory_order_release,
                                               std::memory_order_relaxed));
-    // The holder writes the line before it lets go of the lock; a line left
-    // just after its last look is written by the next thread that takes the
-    // lock, this one included. Yielding lets the holder run where threads
-    // outnumber the cores; a long wait sleeps on the lock.
+    // The holder writes the line before it lets go of the lock. The line
+    // waits, yielding the processor (the holder may need it where threads
+    // outnumber the cores), and only after kHandOverWait does this thread try
+    // the lock itself: so one thread, whose processor has the file's state
+    // in the kernel at hand, writes the lines of all, back to back. After
+    // kYieldingWait it sleeps on the lock.
     const auto start = std::chrono::steady_clock::now();
     while (!line.written.load(std::memory_order_acquire)) {
-        const bool owned = m_lock->TryLock();
-        if (!owned && std::chrono::steady_clock::now() - start < kYieldingWait) {
+        const auto waited = std::chrono::steady_clock::now() - start;
+        const bool owned = waited >= kHandOverWait && m_lock->TryLock();
+        if (!owned && waited < kYieldingWait) {
             std::this_thread::yield();
             continue;
         }
