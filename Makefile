@@ -98,22 +98,19 @@ demo: linux windows
 	@echo "== The Linux demo's logs through the reader, merged in time order"
 	cd build/linux && bin/vuzavov-log --all demo-logs/app.log
 
-# Benchmarks: a Release build of their own (Linux), never part of make test.
-BENCH_DIR ?= build/bench
+# Benchmarks of the shipped Linux library (build/linux/bin, as make linux
+# builds it), linked as a client links it; never part of make test.
+bench: linux
+	cmake --build --preset linux -j $(JOBS) --target vzv_bench vzv_callgrind_probe
+	@cd build/linux && sha256sum bin/libBrivant.Service.VuzavovEro.so | sed 's/^/shipped: /' && \
+		sha256sum $$(ldd bin/vzv_bench | sed -n 's/.*VuzavovEro.* => \(.*\) (.*/\1/p') | sed 's/^/loaded:  /'
+	@echo "machine: $$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), $$(nproc) cores;$$(uptime)"
+	cd build/linux && bin/vzv_bench
 
-# Release, optimised across files and from the profile of a training run.
-bench: deps
-	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DVZV_BUILD_BENCH=ON -DBUILD_TESTING=OFF -DVZV_PROFILE=generate >/dev/null
-	cmake --build $(BENCH_DIR) -j $(JOBS) --target vzv_profile_training
-	rm -rf $(BENCH_DIR)/profile $(BENCH_DIR)/training && mkdir $(BENCH_DIR)/training
-	$(BENCH_DIR)/bin/vzv_profile_training $(BENCH_DIR)/training
-	cmake -S . -B $(BENCH_DIR) -DVZV_PROFILE=use >/dev/null
-	cmake --build $(BENCH_DIR) -j $(JOBS) --target vzv_bench vzv_callgrind_probe
-	cd $(BENCH_DIR) && bin/vzv_bench
-
-# User-space instructions per call under callgrind (needs make bench first).
-bench-callgrind:
-	bench/callgrind.sh $(BENCH_DIR)
+# User-space instructions per call of the shipped library under callgrind.
+bench-callgrind: linux
+	cmake --build --preset linux -j $(JOBS) --target vzv_callgrind_probe
+	bench/callgrind.sh build/linux
 
 clean:
 	rm -rf build

@@ -2,10 +2,12 @@
 // floor (the finished line written with one write call, the least a line can
 // cost) and spdlog writing the same message with a flush after every line.
 // Every case runs its repetitions shuffled with all the others', so a case
-// and its baselines are measured over the same stretches of a noisy machine,
-// and is timed in the thread's CPU time (system calls included), which other
-// processes taking turns on the CPU do not lengthen. The table gives the
-// medians and their ratios. Google Benchmark's own options are passed on
+// and its baselines are measured over the same stretches of a noisy machine.
+// One-thread cases are timed in the thread's CPU time (system calls
+// included), which other processes taking turns on the CPU do not lengthen;
+// the thread cases, 1 to 8 threads writing to one log, in wall time, all
+// threads' lines together. The tables give the medians, their ratios and the
+// targets met. Google Benchmark's own options are passed on
 // (--benchmark_filter, ...).
 #include "VuzavovEro.h"
 #include "engine/log_line.h"
@@ -14,6 +16,7 @@
 #include <benchmark/benchmark.h>
 #include <spdlog/logger.h>
 #include <spdlog/sinks/basic_file_sink.h>
+#include <spdlog/spdlog.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -38,6 +41,7 @@ constexpr int kRepetitions = 30;
 constexpr double kMinTime = 0.2;
 
 const char* const kScratch[] = {"bench_ours.log", "bench_ours.log_old", "bench_peer.log",
+                                "bench_peer_threads.log",
                                 "bench_floor_0.log", "bench_floor_0.log_old",
                                 "bench_floor_1000.log", "bench_floor_1000.log_old"};
 
@@ -102,17 +106,63 @@ void FloorLine(benchmark::State& state) { Floor(state, 0); }
 void FloorLongLine(benchmark::State& state) { Floor(state, kLongText); }
 
 // spdlog 1.10, a file sink flushed after every line: one write call per line.
+std::shared_ptr<spdlog::logger> MakePeer(const char* file) {
+    auto logger = std::make_shared<spdlog::logger>(
+        "bench", std::make_shared<spdlog::sinks::basic_file_sink_mt>(file, true));
+    logger->set_pattern("%t | %y.%m.%d %H:%M:%S.%e |%L| %v");
+    logger->flush_on(spdlog::level::trace);
+    return logger;
+}
+
 void Spdlog(benchmark::State& state) {
-    auto sink = std::make_shared<spdlog::sinks::basic_file_sink_mt>(kScratch[2], true);
-    spdlog::logger logger("bench", sink);
-    logger.set_pattern("%t | %y.%m.%d %H:%M:%S.%e |%L| %v");
-    logger.flush_on(spdlog::level::trace);
-    for (auto _ : state) logger.info("request {} from {} took {:.3f} ms", 42, "10.0.0.1", 12.345);
+    const auto logger = MakePeer(kScratch[2]);
+    for (auto _ : state) logger->info("request {} from {} took {:.3f} ms", 42, "10.0.0.1", 12.345);
     state.SetItemsProcessed(state.iterations());
+}
+
+// spdlog's call that its level drops, as its own free functions make it:
+// spdlog::debug asks its library for the default logger, whose level check
+// is then compiled into the caller.
+void SpdlogDropped(benchmark::State& state) {
+    const auto logger = MakePeer(kScratch[2]);
+    logger->set_level(spdlog::level::info);
+    spdlog::set_default_logger(logger);
+    for (auto _ : state) spdlog::debug("request {} from {} took {:.3f} ms", 42, "10.0.0.1", 12.345);
+    state.SetItemsProcessed(state.iterations());
+    spdlog::set_default_logger(nullptr);
+}
+
+// The same call on a logger object held by the caller: only the level
+// check, compiled into the caller, which no call into a library can match.
+void SpdlogDroppedInline(benchmark::State& state) {
+    const auto logger = MakePeer(kScratch[2]);
+    logger->set_level(spdlog::level::info);
+    for (auto _ : state) logger->debug("request {} from {} took {:.3f} ms", 42, "10.0.0.1", 12.345);
+    state.SetItemsProcessed(state.iterations());
+}
+
+// The thread cases: every thread of a run writes to one log, the library's
+// or one spdlog logger, made by the first thread before the start, which
+// all threads pass together.
+std::shared_ptr<spdlog::logger> g_sharedPeer;
+
+void SpdlogThreads(benchmark::State& state) {
+    if (state.thread_index() == 0) g_sharedPeer = MakePeer(kScratch[3]);
+    for (auto _ : state)
+        g_sharedPeer->info("request {} from {} took {:.3f} ms", 42, "10.0.0.1", 12.345);
+    state.SetItemsProcessed(state.iterations());
+    // All threads have passed the end together.
+    if (state.thread_index() == 0) g_sharedPeer.reset();
 }
 
 void InfoNarrow(benchmark::State& state) {
     UseOurLog(Log::LOGLEVEL_INFO);
+    for (auto _ : state) Log::Information(kFormat, 42, "10.0.0.1", 12.345);
+    state.SetItemsProcessed(state.iterations());
+}
+
+void InfoThreads(benchmark::State& state) {
+    if (state.thread_index() == 0) UseOurLog(Log::LOGLEVEL_INFO);
     for (auto _ : state) Log::Information(kFormat, 42, "10.0.0.1", 12.345);
     state.SetItemsProcessed(state.iterations());
 }
@@ -155,6 +205,7 @@ struct Case {
     void (*function)(benchmark::State&);
     const char* floor;  // baselines for the ratios, or null
     const char* peer;
+    int threads = 0;    // 0: one thread, in CPU time; else in wall time
 };
 const Case kCases[] = {
     {"floor", FloorLine, nullptr, nullptr},
@@ -164,9 +215,20 @@ const Case kCases[] = {
     {"information_wide", InfoWide, "floor", "spdlog"},
     {"verbose_1000", VerboseLong, "floor_1000", nullptr},
     {"traced_scope", Scope<Log::LOGLEVEL_INFO>, "floor", nullptr},
-    {"dropped_debug", Dropped<Log::LOGLEVEL_ERROR, Log::Debug>, nullptr, nullptr},
-    {"dropped_information_off", Dropped<Log::LOGLEVEL_OFF, Log::Information>, nullptr, nullptr},
-    {"dropped_traced_scope", Scope<Log::LOGLEVEL_ERROR>, nullptr, nullptr},
+    {"spdlog_dropped", SpdlogDropped, nullptr, nullptr},
+    {"spdlog_dropped_inline", SpdlogDroppedInline, nullptr, nullptr},
+    {"dropped_debug", Dropped<Log::LOGLEVEL_ERROR, Log::Debug>, nullptr, "spdlog_dropped"},
+    {"dropped_information_off", Dropped<Log::LOGLEVEL_OFF, Log::Information>, nullptr,
+     "spdlog_dropped"},
+    {"dropped_traced_scope", Scope<Log::LOGLEVEL_ERROR>, nullptr, "spdlog_dropped"},
+    {"threads_1", InfoThreads, nullptr, "spdlog_threads_1", 1},
+    {"threads_2", InfoThreads, "threads_1", "spdlog_threads_2", 2},
+    {"threads_4", InfoThreads, "threads_1", "spdlog_threads_4", 4},
+    {"threads_8", InfoThreads, "threads_1", "spdlog_threads_8", 8},
+    {"spdlog_threads_1", SpdlogThreads, nullptr, nullptr, 1},
+    {"spdlog_threads_2", SpdlogThreads, nullptr, nullptr, 2},
+    {"spdlog_threads_4", SpdlogThreads, nullptr, nullptr, 4},
+    {"spdlog_threads_8", SpdlogThreads, nullptr, nullptr, 8},
 };
 
 // Keeps the median and the coefficient of variation of each case.
@@ -190,24 +252,83 @@ public:
     }
 };
 
-void PrintTable(const std::map<std::string, TableReporter::Figures>& cases) {
-    const auto ratio = [&](const char* base, double ns) -> std::string {
-        const auto found = base != nullptr ? cases.find(base) : cases.end();
-        if (found == cases.end()) return "";
-        char text[16];
-        std::snprintf(text, sizeof text, "%.2fx", ns / found->second.ns);
-        return text;
-    };
+using Figures = std::map<std::string, TableReporter::Figures>;
+
+// The ratio of case `name` to case `base`; 0 when either was not run.
+double Ratio(const Figures& cases, const char* name, const char* base) {
+    const auto a = cases.find(name);
+    const auto b = base != nullptr ? cases.find(base) : cases.end();
+    return a == cases.end() || b == cases.end() ? 0 : a->second.ns / b->second.ns;
+}
+
+std::string RatioText(const Figures& cases, const char* name, const char* base) {
+    const double ratio = Ratio(cases, name, base);
+    if (ratio == 0) return "";
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2fx", ratio);
+    return text;
+}
+
+void PrintTables(const Figures& cases) {
     std::printf("%-24s %10s %6s %9s %9s\n", "case", "ns/line", "cv", "vs floor", "vs spdlog");
     for (const Case& c : kCases) {
         const auto found = cases.find(c.name);
-        if (found == cases.end()) continue;
-        const auto [ns, cv] = found->second;
-        std::printf("%-24s %10.1f %5.1f%% %9s %9s\n", c.name, ns, cv * 100,
-                    ratio(c.floor, ns).c_str(), ratio(c.peer, ns).c_str());
+        if (c.threads != 0 || found == cases.end()) continue;
+        std::printf("%-24s %10.1f %5.1f%% %9s %9s\n", c.name, found->second.ns,
+                    found->second.cv * 100, RatioText(cases, c.name, c.floor).c_str(),
+                    RatioText(cases, c.name, c.peer).c_str());
     }
     std::printf("(CPU time, system calls included; medians of %d repetitions; dropped calls: "
-                "ns per call)\n", kRepetitions);
+                "ns per call, against spdlog's dropped call)\n\n", kRepetitions);
+    std::printf("%-8s %10s %6s %10s %6s %9s %11s\n", "threads", "ns/line", "cv", "spdlog", "cv",
+                "vs spdlog", "vs 1 thread");
+    for (const Case& c : kCases) {
+        const auto ours = cases.find(c.name);
+        const auto peer = c.peer != nullptr ? cases.find(c.peer) : cases.end();
+        if (c.threads == 0 || ours == cases.end() || peer == cases.end()) continue;
+        std::printf("%-8d %10.1f %5.1f%% %10.1f %5.1f%% %9s %11s\n", c.threads, ours->second.ns,
+                    ours->second.cv * 100, peer->second.ns, peer->second.cv * 100,
+                    RatioText(cases, c.name, c.peer).c_str(),
+                    RatioText(cases, c.name, c.floor).c_str());
+    }
+    std::printf("(wall time per line, all threads writing to one log, their lines together; "
+                "medians of %d repetitions)\n\n", kRepetitions);
+}
+
+// Each target with the cases it holds for; a case that was not run counts
+// as missed.
+void PrintTargets(const Figures& cases) {
+    bool all = true;
+    const auto check = [&](const char* what, bool met) {
+        std::printf("  %-6s %s\n", met ? "met" : "MISSED", what);
+        all = all && met;
+    };
+    const auto within = [&](const char* name, const char* base, double limit) {
+        const double ratio = Ratio(cases, name, base);
+        return ratio > 0 && ratio <= limit;
+    };
+    std::printf("targets:\n");
+    check("an enabled line at most 1.30x the floor (information, information_wide, "
+          "traced_scope, verbose_1000)",
+          within("information", "floor", 1.30) && within("information_wide", "floor", 1.30) &&
+              within("traced_scope", "floor", 1.30) && within("verbose_1000", "floor_1000", 1.30));
+    bool faster = within("information", "spdlog", 1) && within("information_wide", "spdlog", 1);
+    bool scales = true;
+    for (const Case& c : kCases) {
+        if (c.threads == 0) continue;
+        faster = faster && within(c.name, c.peer, 1);
+        if (c.floor != nullptr) scales = scales && within(c.name, c.floor, 1);
+    }
+    check("faster than spdlog flushing every line, with 1, 2, 4 and 8 threads", faster);
+    check("with 2, 4 and 8 threads, lines per second at least those of one thread", scales);
+    bool dropped = true;
+    for (const char* name : {"dropped_debug", "dropped_information_off", "dropped_traced_scope"}) {
+        const auto found = cases.find(name);
+        dropped = dropped && found != cases.end() && found->second.ns <= 5.0 &&
+                  within(name, "spdlog_dropped", 1);
+    }
+    check("a dropped call at most 5 ns and faster than spdlog's dropped call", dropped);
+    std::printf("%s\n", all ? "all targets met" : "some targets MISSED");
 }
 
 }  // namespace
@@ -219,17 +340,20 @@ int main(int argc, char** argv) {
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-    for (const Case& c : kCases)
-        benchmark::RegisterBenchmark(c.name, c.function)
-            ->MinTime(kMinTime)
-            ->Repetitions(kRepetitions)
-            ->ReportAggregatesOnly(true)
-            // No repetition pays for the writeback of another's lines.
-            ->Setup([](const benchmark::State&) { ::sync(); });
+    for (const Case& c : kCases) {
+        auto* b = benchmark::RegisterBenchmark(c.name, c.function)
+                      ->MinTime(kMinTime)
+                      ->Repetitions(kRepetitions)
+                      ->ReportAggregatesOnly(true)
+                      // No repetition pays for the writeback of another's lines.
+                      ->Setup([](const benchmark::State&) { ::sync(); });
+        if (c.threads != 0) b->Threads(c.threads)->UseRealTime();
+    }
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    PrintTable(reporter.cases);
+    PrintTables(reporter.cases);
+    PrintTargets(reporter.cases);
     for (const char* name : kScratch) std::remove(name);
     return 0;
 }

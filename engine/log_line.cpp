@@ -20,10 +20,8 @@ char16_t* PutNumber(char16_t* out, std::uint32_t value, int width, char16_t pad 
     return std::copy(static_cast<const char*>(digits), end, out);
 }
 
-// "<thread> | yy.mm.dd hh:mm:ss." of `threadId` at `t`.
-char16_t* PutThreadAndSecond(char16_t* out, std::uint32_t threadId,
-                             const platform::LocalTime& t) noexcept {
-    out = std::copy_n(u" | ", 3, PutNumber(out, threadId, 5, u' '));
+// "yy.mm.dd hh:mm:ss." of `t`.
+char16_t* PutSecond(char16_t* out, const platform::LocalTime& t) noexcept {
     const char16_t* separator = u".. ::.";
     for (const unsigned field : {t.year, t.month, t.day, t.hour, t.minute, t.second}) {
         out = PutNumber(out, field % 100, 2);
@@ -37,25 +35,32 @@ bool SameSecond(const platform::LocalTime& a, const platform::LocalTime& b) noex
            a.day == b.day && a.month == b.month && a.year == b.year;
 }
 
-// The start of this thread's last line: the date and time change once a
-// second, so the lines within it copy their text. The thread id is part of
-// the key, since a forked child inherits the cache but not the id.
-struct SecondText {
+// The start of this thread's last line: the thread's field, which the
+// writer changes when it writes the line of a thread waiting for it, and the
+// date and time, which change once a second, so that the lines within it
+// copy their text.
+struct PrefixText {
     std::uint32_t threadId = 0;
     platform::LocalTime time{};
-    std::size_t length = 0;
+    std::size_t threadLength = 0;  // "<thread> | "
+    std::size_t length = 0;        // and "yy.mm.dd hh:mm:ss."
     char16_t text[kMaxPrefixUnits] = {};
 };
-thread_local SecondText t_secondText;
+thread_local PrefixText t_prefixText;
 
 }  // namespace
 
 char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId,
                         const platform::LocalTime& t) noexcept {
-    SecondText& cached = t_secondText;
-    if (cached.length == 0 || cached.threadId != threadId || !SameSecond(cached.time, t)) {
-        cached.length = PutThreadAndSecond(cached.text, threadId, t) - cached.text;
+    PrefixText& cached = t_prefixText;
+    const bool newThread = cached.length == 0 || cached.threadId != threadId;
+    if (newThread) {
+        cached.threadLength = std::copy_n(u" | ", 3, PutNumber(cached.text, threadId, 5, u' ')) -
+                              cached.text;
         cached.threadId = threadId;
+    }
+    if (newThread || !SameSecond(cached.time, t)) {
+        cached.length = PutSecond(cached.text + cached.threadLength, t) - cached.text;
         cached.time = t;
     }
     out = std::copy(cached.text, cached.text + cached.length, out);

@@ -15,6 +15,11 @@ bool CLogSyncObject::Lock(std::uint32_t timeoutMs) noexcept {
 
 bool CLogSyncObject::Lock() noexcept { return Lock(platform::kInfinite); }
 
+bool CLogSyncObject::TryLock() noexcept {
+    const platform::WaitResult result = platform::WaitForMutex(m_handle, 0);
+    return result == platform::WaitResult::Acquired || result == platform::WaitResult::Abandoned;
+}
+
 CLogMutex::CLogMutex(bool initiallyOwned, const char16_t* name) : CLogSyncObject(name) {
     m_handle = platform::CreateMutexObject(initiallyOwned);
     if (m_handle == nullptr) throw "Out of mutex";

@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 namespace vzv {
@@ -20,6 +21,9 @@ public:
     virtual bool Lock(std::uint32_t timeoutMs) noexcept;
     virtual bool Lock() noexcept;
     virtual bool Unlock() noexcept = 0;
+    // Takes the lock only if no other thread holds it; true when the caller
+    // owns it now, an abandoned lock included.
+    bool TryLock() noexcept;
 
 protected:
     explicit CLogSyncObject(const char16_t* name);
@@ -41,6 +45,8 @@ public:
 class CLogLockGuard {
 public:
     explicit CLogLockGuard(CLogSyncObject& lock) noexcept : m_lock(lock) { m_lock.Lock(); }
+    // For a lock the caller took already.
+    CLogLockGuard(CLogSyncObject& lock, std::adopt_lock_t) noexcept : m_lock(lock) {}
     ~CLogLockGuard() { m_lock.Unlock(); }
     CLogLockGuard(const CLogLockGuard&) = delete;
     CLogLockGuard& operator=(const CLogLockGuard&) = delete;

@@ -21,6 +21,12 @@ constexpr char16_t kRotatedSuffix[] = u"_old";
 constexpr char16_t kFreshSuffix[] = u"_new";
 // Room for an Information message (2,047 units) with its prefix and end.
 constexpr std::size_t kInitialLineUnits = 2200;
+// A narrow text of up to this many bytes is converted on the stack.
+constexpr std::size_t kShortTextUnits = 2048;
+// How long a thread whose line waits for the lock leaves it to the holder,
+// and how long it yields before it sleeps on the lock.
+constexpr auto kHandOverWait = std::chrono::microseconds(50);
+constexpr auto kYieldingWait = std::chrono::microseconds(500);
 
 // Tries `step` up to five times, 150 ms in all: a scanner or reader may hold
 // a file for a moment.
@@ -89,7 +95,7 @@ void CLogWriter::SetLevel(std::int32_t level) {
 
 void CLogWriter::Write(std::int32_t level, std::u16string_view text) {
     if (level > Level()) return;
-    Submit(level, nullptr, text.data(), text.size());
+    Submit(level, text);
 }
 
 void CLogWriter::WriteNarrow(std::int32_t level, std::string_view text) {
@@ -98,20 +104,90 @@ void CLogWriter::WriteNarrow(std::int32_t level, std::string_view text) {
         Utf8ToWideReported(text.data());
         return;
     }
-    Submit(level, text.data(), nullptr, text.size());
+    // Every Information and Error message fits here, framed for its line; a
+    // longer text gets a buffer of its own.
+    char16_t line[kMaxPrefixUnits + kShortTextUnits + 2];
+    char16_t* const wide = line + kMaxPrefixUnits;
+    if (text.size() <= kShortTextUnits) {
+        Submit(level, {wide, Utf8ToWideReported(text.data(), text.size(), wide)}, wide);
+        return;
+    }
+    Submit(level, Utf8ToWideReported(text.data()));
 }
 
-void CLogWriter::Submit(std::int32_t level, const char* narrow, const char16_t* wide,
-                        std::size_t length) {
-    CLogLockGuard guard(*m_lock);
-    // Ready() first: a rotation may log a line of its own in the buffer.
-    if (Ready(level)) {
-        WriteLine(level, narrow, wide, length);
-        ++g_writeCount;
-    } else if (narrow != nullptr) {
-        // Ill-formed text is reported even when its line is not written.
-        Utf8ToWideReported(narrow);
+void CLogWriter::Submit(std::int32_t level, std::u16string_view text, char16_t* frame) {
+    PendingLine line{level, platform::CurrentThreadId(), text, frame};
+    if (!m_lock->TryLock()) {
+        WaitForTurn(line);
+        return;
     }
+    {
+        CLogLockGuard guard(*m_lock, std::adopt_lock);
+        WriteOne(line);
+        WriteWaiting();
+    }
+    // A line left between the last look and the release need not wait for
+    // its own thread to take the lock.
+    if (m_waiting.load(std::memory_order_relaxed) != nullptr && m_lock->TryLock()) {
+        CLogLockGuard guard(*m_lock, std::adopt_lock);
+        WriteWaiting();
+    }
+}
+
+void CLogWriter::WaitForTurn(PendingLine& line) {
+    PendingLine* head = m_waiting.load(std::memory_order_relaxed);
+    do {
+        line.next = head;
+    } while (!m_waiting.compare_exchange_weak(head, &line, std::memory_order_release,
+                                              std::memory_order_relaxed));
+    // The holder writes the line before it lets go of the lock. The line
+    // waits, yielding the processor (the holder may need it where threads
+    // outnumber the cores), and only after kHandOverWait does this thread try
+    // the lock itself: so one thread, whose processor has the file's state
+    // in the kernel at hand, writes the lines of all, back to back. After
+    // kYieldingWait it sleeps on the lock.
+    const auto start = std::chrono::steady_clock::now();
+    while (!line.written.load(std::memory_order_acquire)) {
+        const auto waited = std::chrono::steady_clock::now() - start;
+        const bool owned = waited >= kHandOverWait && m_lock->TryLock();
+        if (!owned && waited < kYieldingWait) {
+            std::this_thread::yield();
+            continue;
+        }
+        if (!owned) m_lock->Lock();
+        // The lock is ours: the line waits in m_waiting, or its writer has
+        // marked it written before letting go of the lock.
+        CLogLockGuard guard(*m_lock, std::adopt_lock);
+        WriteWaiting();
+        return;
+    }
+}
+
+void CLogWriter::WriteWaiting() {
+    // Usually nobody waits: no locked instruction then.
+    if (m_waiting.load(std::memory_order_relaxed) == nullptr) return;
+    PendingLine* newestFirst = m_waiting.exchange(nullptr, std::memory_order_acquire);
+    PendingLine* oldestFirst = nullptr;
+    while (newestFirst != nullptr) {
+        PendingLine* const next = newestFirst->next;
+        newestFirst->next = oldestFirst;
+        oldestFirst = newestFirst;
+        newestFirst = next;
+    }
+    while (oldestFirst != nullptr) {
+        // Its caller returns, and the line goes, as soon as it is marked.
+        PendingLine* const next = oldestFirst->next;
+        WriteOne(*oldestFirst);
+        oldestFirst->written.store(true, std::memory_order_release);
+        oldestFirst = next;
+    }
+}
+
+void CLogWriter::WriteOne(const PendingLine& line) {
+    // Ready() first: a rotation may log a line of its own in the buffer.
+    if (!Ready(line.level)) return;
+    WriteLine(line.level, line.threadId, line.text, line.frame);
+    ++g_writeCount;
 }
 
 bool CLogWriter::Ready(std::int32_t level) {
@@ -149,24 +225,29 @@ void CLogWriter::EndTornLine() {
         m_file->Write(kLineEnd, sizeof last);
 }
 
-void CLogWriter::WriteLine(std::int32_t level, const char* narrow, const char16_t* wide,
-                           std::size_t length) {
-    const std::size_t units = kMaxPrefixUnits + length + 2;
-    if (units > m_lineCapacity) {
-        // Doubling beyond the first size.
-        m_lineCapacity = std::max({units, 2 * m_lineCapacity, kInitialLineUnits});
-        m_line = std::make_unique<char16_t[]>(m_lineCapacity);
-    }
-    char16_t* end = PutLinePrefix(m_line.get(), level, platform::CurrentThreadId());
-    if (narrow != nullptr) {
-        // Ill-formed text is reported and logged as an empty line.
-        end += length != 0 ? Utf8ToWideReported(narrow, length, end) : 0;
+void CLogWriter::WriteLine(std::int32_t level, std::uint32_t threadId,
+                           std::u16string_view text, char16_t* frame) {
+    char16_t* start;
+    char16_t* end;
+    if (frame != nullptr) {
+        char16_t prefix[kMaxPrefixUnits];
+        const auto prefixUnits = PutLinePrefix(prefix, level, threadId) - prefix;
+        start = frame - prefixUnits;
+        std::copy_n(prefix, prefixUnits, start);
+        end = frame + text.size();
     } else {
-        end = std::copy_n(wide, length, end);
+        const std::size_t units = kMaxPrefixUnits + text.size() + 2;
+        if (units > m_lineCapacity) {
+            // Doubling beyond the first size.
+            m_lineCapacity = std::max({units, 2 * m_lineCapacity, kInitialLineUnits});
+            m_line = std::make_unique<char16_t[]>(m_lineCapacity);
+        }
+        start = m_line.get();
+        end = std::copy(text.begin(), text.end(), PutLinePrefix(start, level, threadId));
     }
     *end++ = kLineEnd[0];
     *end++ = kLineEnd[1];
-    m_file->Write(m_line.get(), static_cast<std::uint32_t>((end - m_line.get()) * sizeof(char16_t)));
+    m_file->Write(start, static_cast<std::uint32_t>((end - start) * sizeof(char16_t)));
 }
 
 void CLogWriter::Rotate() {

@@ -104,14 +104,14 @@ bool FastFixed(double x, int precision, FloatText& t) noexcept {
         const std::uint64_t rest = n & ((std::uint64_t{1} << shift) - 1), half = std::uint64_t{1} << (shift - 1);
         if (rest > half || (rest == half && (q & 1) != 0)) ++q;
     }
-    t.length = static_cast<std::size_t>(
-        std::to_chars(t.body, t.body + sizeof t.body, q / kScale[precision]).ptr - t.body);
+    // The decimals from the right, by divisions a compiler turns into
+    // multiplications, then the integer part.
+    char decimals[3];
+    for (int i = precision; i > 0; --i, q /= 10) decimals[i - 1] = static_cast<char>('0' + q % 10);
+    t.length = static_cast<std::size_t>(std::to_chars(t.body, t.body + sizeof t.body, q).ptr - t.body);
     if (precision == 0) return true;
-    t.body[t.length] = '.';
-    std::uint64_t fraction = q % kScale[precision];
-    for (int i = precision; i > 0; --i, fraction /= 10)
-        t.body[t.length + static_cast<std::size_t>(i)] = static_cast<char>('0' + fraction % 10);
-    t.length += static_cast<std::size_t>(precision) + 1;
+    t.body[t.length++] = '.';
+    Append(t, decimals, static_cast<std::size_t>(precision));
     return true;
 }
 

@@ -64,6 +64,16 @@ TEST_F(ReliabilityTest, LogHeldByAnotherProcess) {
     EXPECT_EQ(LogLines(log), (Lines{"2:first", "2:last"}));
 }
 
+// A client whose standard output is a pipe that nobody reads: one thread's
+// report of ill-formed text blocks there, and another thread's line is still
+// written at once.
+TEST_F(ReliabilityTest, ReportStalledOnStandardOutputHoldsUpNoOtherThread) {
+    const fs::path log = root / "app.log";
+    ChildProcess child(kChild, {"-", "stalled", log.u8string()});
+    const std::u16string line = u"|2| well-formed\r\n";
+    EXPECT_TRUE(WaitForOutput(log, {reinterpret_cast<const char*>(line.data()), 2 * line.size()}));
+}
+
 #ifndef _WIN32  // a full volume is simulated on Linux only (tmpfs)
 TEST_F(ReliabilityTest, FullDisk) {
     const fs::path mount = root / "small";
