@@ -5,7 +5,6 @@
 #include "api/api_fixture.h"
 #include "engine/log_engine.h"
 #include "engine/log_writer.h"
-#include "interface/wide_text.h"
 #include "perf/counting_allocator.h"
 
 #include <algorithm>
@@ -87,19 +86,6 @@ TEST_F(AllocationTest, PlainSettersReadFalseOnFailure) {
     g_failAllocations = false;
     EXPECT_EQ(std::count(std::begin(results), std::end(results), true), 0);
     EXPECT_TRUE(SetLogFilePath(log.c_str()) && SetLogLevel(2));
-}
-
-// The writer's lock gives back all it takes from the heap.
-TEST(LockTest, GivesBackItsMemory) {
-    const long held = g_allocations - g_frees;
-    { const CLogMutex lock(false, u"LogMutex"); }
-    EXPECT_EQ(g_allocations - g_frees, held);
-}
-
-// Wide text at the public boundary: a pair of surrogates is one character
-// where wchar_t holds 32 bits, and nothing follows the text.
-TEST(WideText, PairsBecomeOneCharacterWhereWcharIsWide) {
-    EXPECT_EQ(ToWide(u"a\U0001F600\uFFFF"), L"a\U0001F600\uFFFF");
 }
 
 }  // namespace
