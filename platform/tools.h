@@ -35,53 +35,47 @@ struct FileStatus {
 };
 FileStatus LookAt(const std::filesystem::path& path) noexcept;
 
+// An open file the tool owns: closed with its owner, never inherited.
+class ToolFile {
+public:
+    ToolFile() = default;
+    ~ToolFile() { Close(); }
+    ToolFile(const ToolFile&) = delete;
+    ToolFile& operator=(const ToolFile&) = delete;
+
+    void Close() noexcept;
+    bool IsOpen() const noexcept { return m_handle != -1; }
+    // 0 when closed or unknown.
+    std::uint64_t Size() const noexcept;
+
+protected:
+    std::intptr_t m_handle = -1;
+};
+
 // A log file opened for reading only, in a way that never stands in the
 // writer's way: on Windows the writer renames a full log to "_old" while
 // readers may have it open, and the C runtime's own opens refuse that (they
 // do not share deletion). A file with several names may be read: it is
 // known by its identity, and read once.
-class SharedFile {
+class SharedFile : public ToolFile {
 public:
-    SharedFile() = default;
-    ~SharedFile() { Close(); }
-    SharedFile(const SharedFile&) = delete;
-    SharedFile& operator=(const SharedFile&) = delete;
-
     OpenResult Open(const std::filesystem::path& path) noexcept;
-    void Close() noexcept;
-    bool IsOpen() const noexcept { return m_handle != -1; }
-
     // From the open file itself (a directory listing may lag).
     bool Identity(FileIdentity& identity) const noexcept;
-    std::uint64_t Size() const noexcept;
     bool Seek(std::uint64_t offset) noexcept;
     // Up to `size` bytes; 0 at the end or on an error.
     std::size_t Read(char* buffer, std::size_t size) noexcept;
-
-private:
-    std::intptr_t m_handle = -1;
 };
 
 // A file the tool appends to (its output), created when missing, opened
 // without following a link and refused unless a plain file (one link).
-class AppendFile {
+class AppendFile : public ToolFile {
 public:
-    AppendFile() = default;
-    ~AppendFile() { Close(); }
-    AppendFile(const AppendFile&) = delete;
-    AppendFile& operator=(const AppendFile&) = delete;
-
     OpenResult Open(const std::filesystem::path& path) noexcept;
-    void Close() noexcept;
-    bool IsOpen() const noexcept { return m_handle != -1; }
-    std::uint64_t Size() const noexcept;
     // True only when every byte was written.
     bool Write(std::string_view bytes) noexcept;
     // On the disk, not only handed to the OS.
     bool Sync() noexcept;
-
-private:
-    std::intptr_t m_handle = -1;
 };
 
 // Replaces the content of `path` so that a crash leaves the old content or

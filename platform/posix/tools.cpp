@@ -71,9 +71,14 @@ OpenResult SharedFile::Open(const fs::path& path) noexcept {
     return m_handle >= 0 ? OpenResult::Opened : Refusal();
 }
 
-void SharedFile::Close() noexcept {
+void ToolFile::Close() noexcept {
     if (m_handle >= 0) ::close(Fd(m_handle));
     m_handle = -1;
+}
+
+std::uint64_t ToolFile::Size() const noexcept {
+    const std::int64_t size = m_handle >= 0 ? FileSize(m_handle) : -1;
+    return size > 0 ? static_cast<std::uint64_t>(size) : 0;
 }
 
 bool SharedFile::Identity(FileIdentity& identity) const noexcept {
@@ -83,12 +88,6 @@ bool SharedFile::Identity(FileIdentity& identity) const noexcept {
     FillStatus(st, status);
     identity = status.identity;
     return true;
-}
-
-std::uint64_t SharedFile::Size() const noexcept {
-    struct stat st {};
-    return m_handle >= 0 && ::fstat(Fd(m_handle), &st) == 0 ? static_cast<std::uint64_t>(st.st_size)
-                                                            : 0;
 }
 
 bool SharedFile::Seek(std::uint64_t offset) noexcept {
@@ -108,16 +107,6 @@ OpenResult AppendFile::Open(const fs::path& path) noexcept {
     Close();
     m_handle = OpenPlainFile(path.c_str(), O_WRONLY | O_CREAT | O_APPEND);
     return m_handle >= 0 ? OpenResult::Opened : Refusal();
-}
-
-void AppendFile::Close() noexcept {
-    if (m_handle >= 0) ::close(Fd(m_handle));
-    m_handle = -1;
-}
-
-std::uint64_t AppendFile::Size() const noexcept {
-    const std::int64_t size = m_handle >= 0 ? FileSize(m_handle) : -1;
-    return size > 0 ? static_cast<std::uint64_t>(size) : 0;
 }
 
 bool AppendFile::Write(std::string_view bytes) noexcept {

@@ -71,6 +71,18 @@ FileStatus LookAt(const fs::path& path) noexcept {
     return status;
 }
 
+void ToolFile::Close() noexcept {
+    if (m_handle != -1) ::CloseHandle(Handle(m_handle));
+    m_handle = -1;
+}
+
+std::uint64_t ToolFile::Size() const noexcept {
+    LARGE_INTEGER size{};
+    return m_handle != -1 && GetFileSizeEx(Handle(m_handle), &size)
+               ? static_cast<std::uint64_t>(size.QuadPart)
+               : 0;
+}
+
 OpenResult SharedFile::Open(const fs::path& path) noexcept {
     Close();
     const HANDLE h = OpenRegularFile(Name(path), GENERIC_READ, kShareAll, OPEN_EXISTING,
@@ -80,24 +92,12 @@ OpenResult SharedFile::Open(const fs::path& path) noexcept {
     return OpenResult::Opened;
 }
 
-void SharedFile::Close() noexcept {
-    if (m_handle != -1) ::CloseHandle(Handle(m_handle));
-    m_handle = -1;
-}
-
 bool SharedFile::Identity(FileIdentity& identity) const noexcept {
     BY_HANDLE_FILE_INFORMATION info{};
     if (m_handle == -1 || !::GetFileInformationByHandle(Handle(m_handle), &info)) return false;
     identity.volume = info.dwVolumeSerialNumber;
     identity.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return true;
-}
-
-std::uint64_t SharedFile::Size() const noexcept {
-    LARGE_INTEGER size{};
-    return m_handle != -1 && GetFileSizeEx(Handle(m_handle), &size)
-               ? static_cast<std::uint64_t>(size.QuadPart)
-               : 0;
 }
 
 bool SharedFile::Seek(std::uint64_t offset) noexcept {
@@ -122,18 +122,6 @@ OpenResult AppendFile::Open(const fs::path& path) noexcept {
     if (h == INVALID_HANDLE_VALUE) return Refusal();
     m_handle = Keep(h);
     return OpenResult::Opened;
-}
-
-void AppendFile::Close() noexcept {
-    if (m_handle != -1) ::CloseHandle(Handle(m_handle));
-    m_handle = -1;
-}
-
-std::uint64_t AppendFile::Size() const noexcept {
-    LARGE_INTEGER size{};
-    return m_handle != -1 && GetFileSizeEx(Handle(m_handle), &size)
-               ? static_cast<std::uint64_t>(size.QuadPart)
-               : 0;
 }
 
 bool AppendFile::Write(std::string_view bytes) noexcept {
