@@ -30,8 +30,19 @@ struct FloatText {
 // The text of `value` for a directive whose precision is resolved (-1: none).
 void FormatFloat(const Directive& d, double value, FloatText& text) noexcept;
 
+// %.0f to %.3f, the common case, for a value below 2^53 in magnitude: the
+// sign and the digits at `out`, which has room for kFixedMost; returns the end.
+constexpr std::size_t kFixedMost = 24;
+bool FitsFixed(double value, int precision) noexcept;
+char* PutFixed(char* out, double value, int precision) noexcept;
+
 template <class Out>
 void EmitFloat(Sink<Out>& sink, const Directive& d, double value) noexcept {
+    if ((d.conv == 'f' || d.conv == 'F') && d.width <= 0 && !d.plus && !d.space && !d.alt &&
+        FitsFixed(value, d.precision)) {
+        const int precision = d.precision;
+        return sink.template PutAscii<kFixedMost>([=](char* at) { return PutFixed(at, value, precision); });
+    }
     FloatText t;
     FormatFloat(d, value, t);
     if (t.zeros == 0 && d.width <= 0)  // no padding: the prefix and the body as they are

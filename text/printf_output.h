@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <type_traits>
 
@@ -53,6 +54,28 @@ public:
         const std::size_t m = nul != nullptr ? static_cast<std::size_t>(nul - text) : room;
         std::copy(text, text + m, m_out + m_pos);
         m_pos += m;
+    }
+    // Narrow output: eight bytes of `word`, the first lowest, of which the
+    // first n count; needs Room() >= 8.
+    std::size_t Room() const noexcept { return m_limit - m_pos; }
+    void PutWord(std::uint64_t word, std::size_t n) noexcept {
+        static_assert(std::is_same_v<Out, char>);
+        std::memcpy(m_out + m_pos, &word, sizeof word);
+        m_pos += n;
+    }
+    // ASCII of at most kMost units, written by `write(char* at)`, which
+    // returns its end: in place when the output is narrow and has the room,
+    // else through a buffer.
+    template <std::size_t kMost, class Write>
+    void PutAscii(Write write) noexcept {
+        if constexpr (std::is_same_v<Out, char>) {
+            if (m_limit - m_pos >= kMost) {
+                m_pos = static_cast<std::size_t>(write(m_out + m_pos) - m_out);
+                return;
+            }
+        }
+        char ascii[kMost];
+        Put(ascii, static_cast<std::size_t>(write(ascii) - ascii));
     }
     // The text's length: it ends at its first NUL.
     std::size_t Finish() noexcept {

@@ -60,6 +60,31 @@ void Convert(Sink<Out>& sink, Directive& d, Args& a, bool wideFormat) noexcept {
     }
 }
 
+// The directives most formats are made of, %d %i %u %x %s and %.<digit>f
+// alone, formatted without the general parse; returns what follows the
+// directive, or null for any other.
+template <class Out, class Ch>
+const Ch* ConvertPlain(Sink<Out>& sink, const Ch* p, Args& a) noexcept {
+    Directive d;
+    switch (Code(*p)) {
+    case 'd': case 'i': case 'u': case 'x':
+        d.conv = static_cast<char>(*p);
+        FormatInteger(sink, d, a);
+        return p + 1;
+    case 's':  // the format's own width
+        FormatText(sink, d, va_arg(a.ap, const Ch*));
+        return p + 1;
+    case '.':
+        if (!IsDigit(p[1]) || p[2] != 'f') return nullptr;
+        d.conv = 'f';
+        d.precision = static_cast<int>(p[1] - '0');
+        EmitFloat(sink, d, va_arg(a.ap, double));
+        return p + 3;
+    default:
+        return nullptr;
+    }
+}
+
 // One pass: the format is checked while it is walked, and a refused
 // directive anywhere, even past the cut, gives the format text instead.
 template <class Out, class Ch>
@@ -69,12 +94,17 @@ std::size_t Walk(Out* out, std::size_t count, const Ch* format, std::va_list arg
     if (format == nullptr) return sink.Finish();
     Args a;
     va_copy(a.ap, args);
-    const Ch* end = nullptr;  // narrow runs are searched within the length
+    const Ch* end = nullptr;  // narrow runs are taken within the length
     if constexpr (std::is_same_v<Ch, char>) end = format + std::char_traits<char>::length(format);
     for (const Ch* p = format; *p != 0;) {
         if (*p != '%') {
-            if (!sink.Full()) PutRun(sink, p, end);
-            else while (*p != 0 && *p != '%') ++p;
+            if (sink.Full()) while (*p != 0 && *p != '%') ++p;
+            else if constexpr (std::is_same_v<Ch, char>) PutRun(sink, p, format, end);
+            else PutRun(sink, p);
+            continue;
+        }
+        if (const Ch* next = sink.Full() ? nullptr : ConvertPlain(sink, p + 1, a)) {
+            p = next;
             continue;
         }
         Directive d;
