@@ -38,11 +38,6 @@ char* PutFixed(char* out, double value, int precision) noexcept;
 
 template <class Out>
 void EmitFloat(Sink<Out>& sink, const Directive& d, double value) noexcept {
-    if ((d.conv == 'f' || d.conv == 'F') && d.width <= 0 && !d.plus && !d.space && !d.alt &&
-        FitsFixed(value, d.precision)) {
-        const int precision = d.precision;
-        return sink.template PutAscii<kFixedMost>([=](char* at) { return PutFixed(at, value, precision); });
-    }
     FloatText t;
     FormatFloat(d, value, t);
     if (t.zeros == 0 && d.width <= 0)  // no padding: the prefix and the body as they are

@@ -66,7 +66,7 @@ void EmitDigits(Sink<Out>& sink, const Directive& d, unsigned long long value, i
     });
 }
 
-// The digits of an int-sized value, and its sign.
+// A bare %d %i %u or %x: the digits of an int-sized value, and its sign.
 template <int kBase, class Out, class Integer>
 void PutNumber(Sink<Out>& sink, Integer value) noexcept {
     sink.template PutAscii<11>([=](char* at) { return std::to_chars(at, at + 11, value, kBase).ptr; });
@@ -74,14 +74,6 @@ void PutNumber(Sink<Out>& sink, Integer value) noexcept {
 
 template <class Out>
 void FormatInteger(Sink<Out>& sink, const Directive& d, Args& a) noexcept {
-    if (d.size == Size::None && d.width <= 0 && d.precision < 0 && !d.plus && !d.space && !d.alt) {
-        switch (d.conv) {  // the common cases have no field
-        case 'd': case 'i': return PutNumber<10>(sink, va_arg(a.ap, int));
-        case 'u': return PutNumber<10>(sink, va_arg(a.ap, unsigned int));
-        case 'x': return PutNumber<16>(sink, va_arg(a.ap, unsigned int));
-        default: break;
-        }
-    }
     char prefix[2];
     std::size_t prefixLength = 0;
     unsigned long long magnitude;

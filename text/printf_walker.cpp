@@ -67,22 +67,27 @@ template <class Out, class Ch>
 const Ch* ConvertPlain(Sink<Out>& sink, const Ch* p, Args& a) noexcept {
     Directive d;
     switch (Code(*p)) {
-    case 'd': case 'i': case 'u': case 'x':
-        d.conv = static_cast<char>(*p);
-        FormatInteger(sink, d, a);
-        return p + 1;
-    case 's':  // the format's own width
-        FormatText(sink, d, va_arg(a.ap, const Ch*));
-        return p + 1;
-    case '.':
+    case 'd': case 'i': PutNumber<10>(sink, va_arg(a.ap, int)); break;
+    case 'u': PutNumber<10>(sink, va_arg(a.ap, unsigned int)); break;
+    case 'x': PutNumber<16>(sink, va_arg(a.ap, unsigned int)); break;
+    case 's': FormatText(sink, d, va_arg(a.ap, const Ch*)); break;  // the format's own width
+    case '.': {
         if (!IsDigit(p[1]) || p[2] != 'f') return nullptr;
-        d.conv = 'f';
-        d.precision = static_cast<int>(p[1] - '0');
-        EmitFloat(sink, d, va_arg(a.ap, double));
+        const int precision = p[1] - '0';
+        const double value = va_arg(a.ap, double);
+        if (FitsFixed(value, precision)) {
+            sink.template PutAscii<kFixedMost>([=](char* at) { return PutFixed(at, value, precision); });
+        } else {
+            d.conv = 'f';
+            d.precision = precision;
+            EmitFloat(sink, d, value);
+        }
         return p + 3;
+    }
     default:
         return nullptr;
     }
+    return p + 1;
 }
 
 // One pass: the format is checked while it is walked, and a refused
