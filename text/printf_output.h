@@ -14,9 +14,18 @@
 
 namespace vzv::printf_walker {
 
-// The argument list, passed by reference between the conversions.
+// The caller's argument list, used in place and passed by reference between
+// the conversions. (A copy would read the list just after the caller's
+// va_start stored it, a load that processors cannot forward from those
+// stores and wait for.) Where va_list is an array, as on x86-64 System V, a
+// function receives it as a pointer to its element.
+#if defined(__x86_64__) && !defined(_WIN32)
+using ArgList = std::decay_t<std::va_list>;
+#else
+using ArgList = std::va_list;
+#endif
 struct Args {
-    std::va_list ap;
+    ArgList& ap;
 };
 
 template <class Out>

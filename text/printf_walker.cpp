@@ -97,8 +97,7 @@ std::size_t Walk(Out* out, std::size_t count, const Ch* format, std::va_list arg
     if (out == nullptr || count == 0) return 0;
     Sink<Out> sink(out, count);
     if (format == nullptr) return sink.Finish();
-    Args a;
-    va_copy(a.ap, args);
+    Args a{args};
     const Ch* end = nullptr;  // narrow runs are taken within the length
     if constexpr (std::is_same_v<Ch, char>) end = format + std::char_traits<char>::length(format);
     for (const Ch* p = format; *p != 0;) {
@@ -114,13 +113,9 @@ std::size_t Walk(Out* out, std::size_t count, const Ch* format, std::va_list arg
         }
         Directive d;
         p = ParseDirective(p + 1, d);
-        if (p == nullptr) {
-            va_end(a.ap);
-            return CopyFormatText(out, count, format);
-        }
+        if (p == nullptr) return CopyFormatText(out, count, format);
         if (!sink.Full()) Convert(sink, d, a, std::is_same_v<Ch, wchar_t>);
     }
-    va_end(a.ap);
     return sink.Finish();
 }
 
