@@ -8,7 +8,6 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <type_traits>
 
@@ -64,14 +63,10 @@ public:
         std::copy(text, text + m, m_out + m_pos);
         m_pos += m;
     }
-    // Narrow output: eight bytes of `word`, the first lowest, of which the
-    // first n count; needs Room() >= 8.
+    // The room left, and its start, for a caller that writes there itself.
     std::size_t Room() const noexcept { return m_limit - m_pos; }
-    void PutWord(std::uint64_t word, std::size_t n) noexcept {
-        static_assert(std::is_same_v<Out, char>);
-        std::memcpy(m_out + m_pos, &word, sizeof word);
-        m_pos += n;
-    }
+    Out* Cursor() noexcept { return m_out + m_pos; }
+    void Advance(std::size_t n) noexcept { m_pos += n; }
     // ASCII of at most kMost units, written by `write(char* at)`, which
     // returns its end: in place when the output is narrow and has the room,
     // else through a buffer.

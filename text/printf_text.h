@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <type_traits>
 
@@ -88,34 +87,22 @@ void PutLiteral(Sink<Out>& sink, const Ch*& p) noexcept {
     Put(sink, u);
 }
 
-// The index of the first byte of `word` (the first lowest) that is `c`, or
-// 8: a byte is c where word ^ c..c has a zero byte, whose high bit the
-// subtraction's borrow sets first, and the count of the whole bytes below
-// that bit is summed by a multiplication.
-inline std::size_t FindByte(std::uint64_t word, unsigned char c) noexcept {
-    constexpr std::uint64_t kOnes = 0x0101010101010101;
-    const std::uint64_t x = word ^ (kOnes * c);
-    const std::uint64_t found = (x - kOnes) & ~x & (kOnes << 7);
-    if (found == 0) return 8;
-    return static_cast<std::size_t>(((((found & (0 - found)) >> 7) - 1) & kOnes) * kOnes >> 56);
-}
-
 // Narrow into narrow: the format's text up to the next '%' or `end`, its
-// known end (`format` its start). A run between directives is mostly a few
-// bytes, fewer than a search and a copy by the C library are worth: it is
-// taken eight bytes at a time, the last eight of a format of eight or more
-// shifted down past the end; a run of more than sixteen, or a cut, goes to
-// the C library.
-inline void PutRun(Sink<char>& sink, const char*& p, const char* format, const char* end) noexcept {
-    for (int words = 0; words < 2 && p < end && end - format >= 8 && sink.Room() >= 8; ++words) {
-        const auto left = static_cast<std::size_t>(end - p);
-        std::uint64_t word;
-        std::memcpy(&word, left >= 8 ? p : end - 8, sizeof word);
-        if (left < 8) word >>= 8 * (8 - left);
-        const std::size_t n = std::min(FindByte(word, '%'), left);
-        sink.PutWord(word, n);
+// known end. A run between directives is mostly a few bytes, which cost less
+// copied byte by byte than searched and copied by the C library: its first
+// kShortRun bytes are, where the room allows; the rest of a longer run goes
+// to the C library.
+constexpr std::size_t kShortRun = 16;
+inline void PutRun(Sink<char>& sink, const char*& p, const char* end) noexcept {
+    const auto left = static_cast<std::size_t>(end - p);
+    if (sink.Room() >= kShortRun) {
+        const std::size_t most = std::min(left, kShortRun);
+        char* const out = sink.Cursor();
+        std::size_t n = 0;
+        for (char c; n < most && (c = p[n]) != '%'; ++n) out[n] = c;
+        sink.Advance(n);
         p += n;
-        if (n < 8) return;
+        if (n < kShortRun) return;  // at the '%' or the end
     }
     const char* stop = std::char_traits<char>::find(p, static_cast<std::size_t>(end - p), '%');
     if (stop == nullptr) stop = end;

@@ -103,7 +103,7 @@ std::size_t Walk(Out* out, std::size_t count, const Ch* format, std::va_list arg
     for (const Ch* p = format; *p != 0;) {
         if (*p != '%') {
             if (sink.Full()) while (*p != 0 && *p != '%') ++p;
-            else if constexpr (std::is_same_v<Ch, char>) PutRun(sink, p, format, end);
+            else if constexpr (std::is_same_v<Ch, char>) PutRun(sink, p, end);
             else PutRun(sink, p);
             continue;
         }
