@@ -87,31 +87,13 @@ void PutLiteral(Sink<Out>& sink, const Ch*& p) noexcept {
     Put(sink, u);
 }
 
-// Narrow into narrow: the format's text up to the next '%' or `end`, its
-// known end. A run between directives is mostly a few bytes, which cost less
-// copied byte by byte than searched and copied by the C library: its first
-// kShortRun bytes are, where the room allows; the rest of a longer run goes
-// to the C library.
-constexpr std::size_t kShortRun = 16;
+// The format's text up to `stop` or its end (`end` for a narrow format):
+// narrow into narrow copied as it is; wide into UTF-16 with a unit of the
+// basic plane (or a lone surrogate) itself, only the rest encoded.
 inline void PutRun(Sink<char>& sink, const char*& p, const char* end) noexcept {
-    const auto left = static_cast<std::size_t>(end - p);
-    if (sink.Room() >= kShortRun) {
-        const std::size_t most = std::min(left, kShortRun);
-        char* const out = sink.Cursor();
-        std::size_t n = 0;
-        for (char c; n < most && (c = p[n]) != '%'; ++n) out[n] = c;
-        sink.Advance(n);
-        p += n;
-        if (n < kShortRun) return;  // at the '%' or the end
-    }
-    const char* stop = std::char_traits<char>::find(p, static_cast<std::size_t>(end - p), '%');
-    if (stop == nullptr) stop = end;
-    sink.Put(p, static_cast<std::size_t>(stop - p));
-    p = stop;
+    p = sink.PutText(p, static_cast<std::size_t>(end - p), '%');
 }
 
-// Wide into UTF-16, up to `stop` or the end: a unit of the basic plane (or a
-// lone surrogate) is itself; only the rest is encoded.
 inline void PutRun(Sink<char16_t>& sink, const wchar_t*& p, wchar_t stop = '%') noexcept {
     for (; *p != 0 && *p != stop; ++p) {
         const std::uint32_t c = Code(*p);
@@ -170,7 +152,7 @@ void FormatText(Sink<Out>& sink, const Directive& d, const Src* text) noexcept {
     if (text == nullptr) text = kNull;
     const std::size_t limit = d.precision < 0 ? SIZE_MAX : static_cast<std::size_t>(d.precision);
     if constexpr (std::is_same_v<Out, Src>)
-        if (d.width <= 0) return sink.PutText(text, limit);  // units as they are, no field
+        if (d.width <= 0) return static_cast<void>(sink.PutText(text, limit));  // units as they are, no field
     if constexpr (std::is_same_v<Out, char16_t> && std::is_same_v<Src, wchar_t>)
         if (d.width <= 0 && d.precision < 0) return PutRun(sink, text, 0);  // whole, no field
     const std::size_t length = d.width > 0 ? EmitText<Out>(nullptr, text, limit) : 0;
