@@ -146,15 +146,28 @@ std::size_t EmitText(Sink<Out>* sink, const Src* text, std::size_t limit) noexce
     return n;
 }
 
+// A null text prints as "(null)".
+template <class Src>
+const Src* TextOrNull(const Src* text) noexcept {
+    static constexpr Src kNull[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
+    return text != nullptr ? text : kNull;
+}
+
+// A text of the format's own width whole, without a field.
+inline void PutWhole(Sink<char>& sink, const char* text) noexcept { sink.PutText(TextOrNull(text), SIZE_MAX); }
+inline void PutWhole(Sink<char16_t>& sink, const wchar_t* text) noexcept {
+    text = TextOrNull(text);
+    PutRun(sink, text, 0);
+}
+
 template <class Out, class Src>
 void FormatText(Sink<Out>& sink, const Directive& d, const Src* text) noexcept {
-    static constexpr Src kNull[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
-    if (text == nullptr) text = kNull;
+    text = TextOrNull(text);
     const std::size_t limit = d.precision < 0 ? SIZE_MAX : static_cast<std::size_t>(d.precision);
     if constexpr (std::is_same_v<Out, Src>)
         if (d.width <= 0) return static_cast<void>(sink.PutText(text, limit));  // units as they are, no field
     if constexpr (std::is_same_v<Out, char16_t> && std::is_same_v<Src, wchar_t>)
-        if (d.width <= 0 && d.precision < 0) return PutRun(sink, text, 0);  // whole, no field
+        if (d.width <= 0 && d.precision < 0) return PutWhole(sink, text);
     const std::size_t length = d.width > 0 ? EmitText<Out>(nullptr, text, limit) : 0;
     EmitField(sink, d, "", 0, d.zero, length, [&] { EmitText(&sink, text, limit); });
 }

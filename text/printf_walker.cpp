@@ -65,12 +65,11 @@ void Convert(Sink<Out>& sink, Directive& d, Args& a, bool wideFormat) noexcept {
 // directive, or null for any other.
 template <class Out, class Ch>
 const Ch* ConvertPlain(Sink<Out>& sink, const Ch* p, Args& a) noexcept {
-    Directive d;
     switch (Code(*p)) {
     case 'd': case 'i': PutNumber<10>(sink, va_arg(a.ap, int)); break;
     case 'u': PutNumber<10>(sink, va_arg(a.ap, unsigned int)); break;
     case 'x': PutNumber<16>(sink, va_arg(a.ap, unsigned int)); break;
-    case 's': FormatText(sink, d, va_arg(a.ap, const Ch*)); break;  // the format's own width
+    case 's': PutWhole(sink, va_arg(a.ap, const Ch*)); break;  // the format's own width
     case '.': {
         if (!IsDigit(p[1]) || p[2] != 'f') return nullptr;
         const int precision = p[1] - '0';
@@ -78,6 +77,7 @@ const Ch* ConvertPlain(Sink<Out>& sink, const Ch* p, Args& a) noexcept {
         if (FitsFixed(value, precision)) {
             sink.template PutAscii<kFixedMost>([=](char* at) { return PutFixed(at, value, precision); });
         } else {
+            Directive d;
             d.conv = 'f';
             d.precision = precision;
             EmitFloat(sink, d, value);
