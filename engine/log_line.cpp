@@ -69,9 +69,9 @@ char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId,
     // the text's length calls the C library.
     std::memcpy(out, cached.text, sizeof cached.text);
     out += cached.length;
-    // "mmm |<level>| ", written unit by unit: a line's own text is never
-    // read back in wider pieces than it was stored in, which would wait for
-    // the stores.
+    // "mmm |<level>| ", written unit by unit: digits put in a buffer and
+    // widened from there would be read back in wider pieces than they were
+    // stored in, which waits for the stores.
     const unsigned millisecond = t.millisecond % 1000u;
     *out++ = static_cast<char16_t>(u'0' + millisecond / 100);
     *out++ = static_cast<char16_t>(u'0' + millisecond / 10 % 10);
