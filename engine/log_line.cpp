@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 
 namespace vzv {
@@ -17,7 +18,8 @@ char16_t* PutNumber(char16_t* out, std::uint32_t value, int width, char16_t pad 
     char digits[10] = {};
     const char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     for (auto count = end - digits; count < width; ++count) *out++ = pad;
-    return std::copy(static_cast<const char*>(digits), end, out);
+    for (const char* digit = digits; digit != end; ++digit) *out++ = static_cast<char16_t>(*digit);
+    return out;
 }
 
 // "yy.mm.dd hh:mm:ss." of `t`.
@@ -63,13 +65,24 @@ char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId,
         cached.length = PutSecond(cached.text + cached.threadLength, t) - cached.text;
         cached.time = t;
     }
-    out = std::copy(cached.text, cached.text + cached.length, out);
-    // "mmm |<level>| " in ASCII, the milliseconds behind a leading 1 that
-    // keeps their zeros; widened as it is copied.
-    char tail[20];
-    char* end = std::copy_n(" |", 2, std::to_chars(tail, tail + 4, 1000 + t.millisecond % 1000).ptr);
-    end = std::copy_n("| ", 2, std::to_chars(end, tail + sizeof tail - 2, level).ptr);
-    return std::copy(tail + 1, end, out);
+    // The whole buffer: a fixed size, copied in a few moves, where a copy of
+    // the text's length calls the C library.
+    std::memcpy(out, cached.text, sizeof cached.text);
+    out += cached.length;
+    // "mmm |<level>| ", written unit by unit: digits put in a buffer and
+    // widened from there would be read back in wider pieces than they were
+    // stored in, which waits for the stores.
+    const unsigned millisecond = t.millisecond % 1000u;
+    *out++ = static_cast<char16_t>(u'0' + millisecond / 100);
+    *out++ = static_cast<char16_t>(u'0' + millisecond / 10 % 10);
+    *out++ = static_cast<char16_t>(u'0' + millisecond % 10);
+    *out++ = u' ';
+    *out++ = u'|';
+    if (level < 0) *out++ = u'-';
+    out = PutNumber(out, level < 0 ? 0u - static_cast<std::uint32_t>(level) : static_cast<std::uint32_t>(level), 1);
+    *out++ = u'|';
+    *out++ = u' ';
+    return out;
 }
 
 }  // namespace vzv

@@ -15,7 +15,8 @@ inline constexpr const char16_t* kLineEnd = u"\r\n";
 inline constexpr std::size_t kMaxPrefixUnits = 64;
 
 // Writes the prefix of a line of `threadId` at local time `t` (by default
-// now) at `out` (room for kMaxPrefixUnits) and returns its end.
+// now) at `out` (room for kMaxPrefixUnits, all of which it may write) and
+// returns its end.
 char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId,
                         const platform::LocalTime& t) noexcept;
 inline char16_t* PutLinePrefix(char16_t* out, int level, std::uint32_t threadId) noexcept {

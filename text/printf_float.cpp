@@ -87,12 +87,11 @@ void Hex(double x, int precision, FloatText& t) noexcept {
 
 // %f with up to three decimals, exact and without the general digit
 // generator: x * 10^p is m * 10^p / 2^shift, and m * 10^p stays below 2^63
-// for p <= 3; the quotient is rounded halfway to even. False when x >= 2^53.
-bool FastFixed(double x, int precision, FloatText& t) noexcept {
+// for p <= 3 and x < 2^53; the quotient is rounded halfway to even.
+char* FixedDigits(char* out, double x, int precision) noexcept {
     static constexpr std::uint64_t kScale[] = {1, 10, 100, 1000};
     const std::uint64_t bits = Bits(x);
     const int field = static_cast<int>(bits >> 52);  // x is not negative
-    if (precision > 3 || field > 1075) return false;
     const std::uint64_t m = (bits & kFractionMask) | (field != 0 ? std::uint64_t{1} << 52 : 0);
     const int shift = field != 0 ? 1075 - field : 1074;
     const std::uint64_t n = m * kScale[precision];
@@ -104,15 +103,21 @@ bool FastFixed(double x, int precision, FloatText& t) noexcept {
         const std::uint64_t rest = n & ((std::uint64_t{1} << shift) - 1), half = std::uint64_t{1} << (shift - 1);
         if (rest > half || (rest == half && (q & 1) != 0)) ++q;
     }
-    // The decimals from the right, by divisions a compiler turns into
-    // multiplications, then the integer part.
-    char decimals[3];
-    for (int i = precision; i > 0; --i, q /= 10) decimals[i - 1] = static_cast<char>('0' + q % 10);
-    t.length = static_cast<std::size_t>(std::to_chars(t.body, t.body + sizeof t.body, q).ptr - t.body);
-    if (precision == 0) return true;
-    t.body[t.length++] = '.';
-    Append(t, decimals, static_cast<std::size_t>(precision));
-    return true;
+    // The integer part, by a division by a constant, which a compiler turns
+    // into a multiplication; then the decimals, behind a leading 1 that
+    // keeps their zeros and that the point replaces.
+    std::uint64_t whole = q;
+    switch (precision) {
+    case 1: whole = q / 10; break;
+    case 2: whole = q / 100; break;
+    case 3: whole = q / 1000; break;
+    default: return std::to_chars(out, out + 16, q).ptr;
+    }
+    char* const point = std::to_chars(out, out + 16, whole).ptr;
+    const auto decimals = static_cast<unsigned>(q - whole * kScale[precision] + kScale[precision]);
+    char* const end = std::to_chars(point, point + 4, decimals).ptr;
+    *point = '.';
+    return end;
 }
 
 void Generate(double x, std::chars_format style, int precision, FloatText& t) noexcept {
@@ -150,6 +155,15 @@ void CropZeros(FloatText& t) noexcept {
 
 }  // namespace
 
+bool FitsFixed(double value, int precision) noexcept {
+    return precision >= 0 && precision <= 3 && std::fabs(value) < 0x1p53;
+}
+
+char* PutFixed(char* out, double value, int precision) noexcept {
+    if (std::signbit(value)) *out++ = '-';
+    return FixedDigits(out, std::fabs(value), precision);
+}
+
 void FormatFloat(const Directive& d, double value, FloatText& t) noexcept {
     const char conv = d.conv;
     const bool hex = conv == 'a' || conv == 'A', general = conv == 'g' || conv == 'G';
@@ -170,7 +184,9 @@ void FormatFloat(const Directive& d, double value, FloatText& t) noexcept {
         const std::size_t more = General(magnitude, precision, t);
         if (d.alt) t.zeros = more;
         else CropZeros(t);
-    } else if (!((conv == 'f' || conv == 'F') && FastFixed(magnitude, precision, t))) {
+    } else if ((conv == 'f' || conv == 'F') && FitsFixed(magnitude, precision)) {
+        t.length = static_cast<std::size_t>(FixedDigits(t.body, magnitude, precision) - t.body);
+    } else {
         const int limit = conv == 'f' || conv == 'F' ? kMaxFraction : kMaxSignificant - 1;
         Generate(magnitude, conv == 'f' || conv == 'F' ? std::chars_format::fixed : std::chars_format::scientific,
                  std::min(precision, limit), t);

@@ -30,6 +30,12 @@ struct FloatText {
 // The text of `value` for a directive whose precision is resolved (-1: none).
 void FormatFloat(const Directive& d, double value, FloatText& text) noexcept;
 
+// %.0f to %.3f, the common case, for a value below 2^53 in magnitude: the
+// sign and the digits at `out`, which has room for kFixedMost; returns the end.
+constexpr std::size_t kFixedMost = 24;
+bool FitsFixed(double value, int precision) noexcept;
+char* PutFixed(char* out, double value, int precision) noexcept;
+
 template <class Out>
 void EmitFloat(Sink<Out>& sink, const Directive& d, double value) noexcept {
     FloatText t;

@@ -66,14 +66,14 @@ void EmitDigits(Sink<Out>& sink, const Directive& d, unsigned long long value, i
     });
 }
 
+// A bare %d %i %u or %x: the digits of an int-sized value, and its sign.
+template <int kBase, class Out, class Integer>
+void PutNumber(Sink<Out>& sink, Integer value) noexcept {
+    sink.template PutAscii<11>([=](char* at) { return std::to_chars(at, at + 11, value, kBase).ptr; });
+}
+
 template <class Out>
 void FormatInteger(Sink<Out>& sink, const Directive& d, Args& a) noexcept {
-    if (d.size == Size::None && d.width <= 0 && d.precision < 0 && !d.plus && !d.space &&
-        (d.conv == 'd' || d.conv == 'i')) {  // a bare %d, the common case, has no field
-        char digits[12];
-        const auto end = std::to_chars(digits, digits + sizeof digits, va_arg(a.ap, int)).ptr;
-        return sink.Put(digits, static_cast<std::size_t>(end - digits));
-    }
     char prefix[2];
     std::size_t prefixLength = 0;
     unsigned long long magnitude;

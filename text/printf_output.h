@@ -13,9 +13,18 @@
 
 namespace vzv::printf_walker {
 
-// The argument list, passed by reference between the conversions.
+// The caller's argument list, used in place and passed by reference between
+// the conversions. (A copy would read the list just after the caller's
+// va_start stored it, a load that processors cannot forward from those
+// stores and wait for.) Where va_list is an array, as on x86-64 System V, a
+// function receives it as a pointer to its element.
+#if defined(__x86_64__) && !defined(_WIN32)
+using ArgList = std::decay_t<std::va_list>;
+#else
+using ArgList = std::va_list;
+#endif
 struct Args {
-    std::va_list ap;
+    ArgList& ap;
 };
 
 template <class Out>
@@ -45,14 +54,40 @@ public:
         for (std::size_t i = 0; i < m; ++i) m_out[m_pos + i] = static_cast<Out>(c);
         m_pos += m;
     }
-    // Text of the output width up to its NUL or `limit` units, whichever
-    // comes first: nothing past either is read.
-    void PutText(const Out* text, std::size_t limit) noexcept {
+    // Text of the output width up to `stop` (by default its NUL) or `limit`
+    // units, whichever comes first, nothing past it read; returns where it
+    // stopped. The runs of a format and most arguments are a few units, which
+    // cost less copied one by one than searched and copied by the C library:
+    // the first kShortText are, the rest of a longer text by the C library.
+    static constexpr std::size_t kShortText = 16;
+    const Out* PutText(const Out* text, std::size_t limit, Out stop = 0) noexcept {
         const std::size_t room = std::min(limit, m_limit - m_pos);
-        const Out* const nul = std::char_traits<Out>::find(text, room, Out{});
-        const std::size_t m = nul != nullptr ? static_cast<std::size_t>(nul - text) : room;
-        std::copy(text, text + m, m_out + m_pos);
-        m_pos += m;
+        Out* const out = m_out + m_pos;
+        const std::size_t first = std::min(room, kShortText);
+        std::size_t n = 0;
+        for (Out c; n < first && (c = text[n]) != stop; ++n) out[n] = c;
+        if (n == kShortText) {
+            const Out* const found = std::char_traits<Out>::find(text + n, room - n, stop);
+            const std::size_t end = found != nullptr ? static_cast<std::size_t>(found - text) : room;
+            std::copy(text + n, text + end, out + n);
+            n = end;
+        }
+        m_pos += n;
+        return text + n;
+    }
+    // ASCII of at most kMost units, written by `write(char* at)`, which
+    // returns its end: in place when the output is narrow and has the room,
+    // else through a buffer.
+    template <std::size_t kMost, class Write>
+    void PutAscii(Write write) noexcept {
+        if constexpr (std::is_same_v<Out, char>) {
+            if (m_limit - m_pos >= kMost) {
+                m_pos = static_cast<std::size_t>(write(m_out + m_pos) - m_out);
+                return;
+            }
+        }
+        char ascii[kMost];
+        Put(ascii, static_cast<std::size_t>(write(ascii) - ascii));
     }
     // The text's length: it ends at its first NUL.
     std::size_t Finish() noexcept {

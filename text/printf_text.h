@@ -87,18 +87,14 @@ void PutLiteral(Sink<Out>& sink, const Ch*& p) noexcept {
     Put(sink, u);
 }
 
-// The format's text up to the next '%' or its end. Narrow into narrow is one
-// search and one copy, within the format's known length.
+// The format's text up to `stop` or its end (`end` for a narrow format):
+// narrow into narrow copied as it is; wide into UTF-16 with a unit of the
+// basic plane (or a lone surrogate) itself, only the rest encoded.
 inline void PutRun(Sink<char>& sink, const char*& p, const char* end) noexcept {
-    const char* stop = std::char_traits<char>::find(p, static_cast<std::size_t>(end - p), '%');
-    if (stop == nullptr) stop = end;
-    sink.Put(p, static_cast<std::size_t>(stop - p));
-    p = stop;
+    p = sink.PutText(p, static_cast<std::size_t>(end - p), '%');
 }
 
-// Wide into UTF-16, up to `stop` or the end: a unit of the basic plane (or a
-// lone surrogate) is itself; only the rest is encoded.
-inline void PutRun(Sink<char16_t>& sink, const wchar_t*& p, const wchar_t*, wchar_t stop = '%') noexcept {
+inline void PutRun(Sink<char16_t>& sink, const wchar_t*& p, wchar_t stop = '%') noexcept {
     for (; *p != 0 && *p != stop; ++p) {
         const std::uint32_t c = Code(*p);
         if (c < 0x10000) {
@@ -109,11 +105,6 @@ inline void PutRun(Sink<char16_t>& sink, const wchar_t*& p, const wchar_t*, wcha
             Put(sink, u);
         }
     }
-}
-
-template <class Out, class Ch>
-void PutRun(Sink<Out>& sink, const Ch*& p, const Ch*) noexcept {
-    while (*p != 0 && *p != '%') PutLiteral(sink, p);
 }
 
 // The runtime's choice of width for %c %s %Z: h narrow, l and w wide, T the
@@ -155,15 +146,28 @@ std::size_t EmitText(Sink<Out>* sink, const Src* text, std::size_t limit) noexce
     return n;
 }
 
+// A null text prints as "(null)".
+template <class Src>
+const Src* TextOrNull(const Src* text) noexcept {
+    static constexpr Src kNull[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
+    return text != nullptr ? text : kNull;
+}
+
+// A text of the format's own width whole, without a field.
+inline void PutWhole(Sink<char>& sink, const char* text) noexcept { sink.PutText(TextOrNull(text), SIZE_MAX); }
+inline void PutWhole(Sink<char16_t>& sink, const wchar_t* text) noexcept {
+    text = TextOrNull(text);
+    PutRun(sink, text, 0);
+}
+
 template <class Out, class Src>
 void FormatText(Sink<Out>& sink, const Directive& d, const Src* text) noexcept {
-    static constexpr Src kNull[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
-    if (text == nullptr) text = kNull;
+    text = TextOrNull(text);
     const std::size_t limit = d.precision < 0 ? SIZE_MAX : static_cast<std::size_t>(d.precision);
     if constexpr (std::is_same_v<Out, Src>)
-        if (d.width <= 0) return sink.PutText(text, limit);  // units as they are, no field
+        if (d.width <= 0) return static_cast<void>(sink.PutText(text, limit));  // units as they are, no field
     if constexpr (std::is_same_v<Out, char16_t> && std::is_same_v<Src, wchar_t>)
-        if (d.width <= 0 && d.precision < 0) return PutRun(sink, text, text, 0);  // whole, no field
+        if (d.width <= 0 && d.precision < 0) return PutWhole(sink, text);
     const std::size_t length = d.width > 0 ? EmitText<Out>(nullptr, text, limit) : 0;
     EmitField(sink, d, "", 0, d.zero, length, [&] { EmitText(&sink, text, limit); });
 }

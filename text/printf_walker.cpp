@@ -60,6 +60,36 @@ void Convert(Sink<Out>& sink, Directive& d, Args& a, bool wideFormat) noexcept {
     }
 }
 
+// The directives most formats are made of, %d %i %u %x %s and %.<digit>f
+// alone, formatted without the general parse; returns what follows the
+// directive, or null for any other.
+template <class Out, class Ch>
+const Ch* ConvertPlain(Sink<Out>& sink, const Ch* p, Args& a) noexcept {
+    switch (Code(*p)) {
+    case 'd': case 'i': PutNumber<10>(sink, va_arg(a.ap, int)); break;
+    case 'u': PutNumber<10>(sink, va_arg(a.ap, unsigned int)); break;
+    case 'x': PutNumber<16>(sink, va_arg(a.ap, unsigned int)); break;
+    case 's': PutWhole(sink, va_arg(a.ap, const Ch*)); break;  // the format's own width
+    case '.': {
+        if (!IsDigit(p[1]) || p[2] != 'f') return nullptr;
+        const int precision = p[1] - '0';
+        const double value = va_arg(a.ap, double);
+        if (FitsFixed(value, precision)) {
+            sink.template PutAscii<kFixedMost>([=](char* at) { return PutFixed(at, value, precision); });
+        } else {
+            Directive d;
+            d.conv = 'f';
+            d.precision = precision;
+            EmitFloat(sink, d, value);
+        }
+        return p + 3;
+    }
+    default:
+        return nullptr;
+    }
+    return p + 1;
+}
+
 // One pass: the format is checked while it is walked, and a refused
 // directive anywhere, even past the cut, gives the format text instead.
 template <class Out, class Ch>
@@ -67,25 +97,25 @@ std::size_t Walk(Out* out, std::size_t count, const Ch* format, std::va_list arg
     if (out == nullptr || count == 0) return 0;
     Sink<Out> sink(out, count);
     if (format == nullptr) return sink.Finish();
-    Args a;
-    va_copy(a.ap, args);
-    const Ch* end = nullptr;  // narrow runs are searched within the length
+    Args a{args};
+    const Ch* end = nullptr;  // narrow runs are taken within the length
     if constexpr (std::is_same_v<Ch, char>) end = format + std::char_traits<char>::length(format);
     for (const Ch* p = format; *p != 0;) {
         if (*p != '%') {
-            if (!sink.Full()) PutRun(sink, p, end);
-            else while (*p != 0 && *p != '%') ++p;
+            if (sink.Full()) while (*p != 0 && *p != '%') ++p;
+            else if constexpr (std::is_same_v<Ch, char>) PutRun(sink, p, end);
+            else PutRun(sink, p);
+            continue;
+        }
+        if (const Ch* next = sink.Full() ? nullptr : ConvertPlain(sink, p + 1, a)) {
+            p = next;
             continue;
         }
         Directive d;
         p = ParseDirective(p + 1, d);
-        if (p == nullptr) {
-            va_end(a.ap);
-            return CopyFormatText(out, count, format);
-        }
+        if (p == nullptr) return CopyFormatText(out, count, format);
         if (!sink.Full()) Convert(sink, d, a, std::is_same_v<Ch, wchar_t>);
     }
-    va_end(a.ap);
     return sink.Finish();
 }
 
