@@ -23,10 +23,9 @@ constexpr char16_t kFreshSuffix[] = u"_new";
 constexpr std::size_t kInitialLineUnits = 2200;
 // A narrow text of up to this many bytes is converted on the stack.
 constexpr std::size_t kShortTextUnits = 2048;
-// How long a thread whose line waits for the lock leaves it to the holder,
-// and how long it yields before it sleeps on the lock.
-constexpr auto kHandOverWait = std::chrono::microseconds(50);
-constexpr auto kYieldingWait = std::chrono::microseconds(500);
+// How long a thread whose line waits for the lock leaves it to the holder
+// before it sleeps on the lock: a few lines' write calls.
+constexpr auto kHandOverWait = std::chrono::microseconds(2);
 
 // Tries `step` up to five times, 150 ms in all: a scanner or reader may hold
 // a file for a moment.
@@ -117,21 +116,22 @@ void CLogWriter::WriteNarrow(std::int32_t level, std::string_view text) {
 
 void CLogWriter::Submit(std::int32_t level, std::u16string_view text, char16_t* frame) {
     PendingLine line{level, platform::CurrentThreadId(), text, frame};
-    if (!m_lock->TryLock()) {
-        WaitForTurn(line);
-        return;
-    }
-    {
-        CLogLockGuard guard(*m_lock, std::adopt_lock);
-        WriteOne(line);
-        WriteWaiting();
-    }
-    // A line left between the last look and the release need not wait for
-    // its own thread to take the lock.
-    if (m_waiting.load(std::memory_order_relaxed) != nullptr && m_lock->TryLock()) {
-        CLogLockGuard guard(*m_lock, std::adopt_lock);
-        WriteWaiting();
-    }
+    if (m_lock->TryLock()) WriteAndRelease(&line);
+    else WaitForTurn(line);
+}
+
+void CLogWriter::WriteAndRelease(const PendingLine* own) {
+    do {
+        {
+            CLogLockGuard guard(*m_lock, std::adopt_lock);
+            if (own != nullptr) WriteOne(*own);
+            own = nullptr;
+            WriteWaiting();
+        }
+        // Pairs with the fence after a waiting line is left: either its
+        // thread finds the lock free, or this thread finds the line.
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+    } while (m_waiting.load(std::memory_order_relaxed) != nullptr && m_lock->TryLock());
 }
 
 void CLogWriter::WaitForTurn(PendingLine& line) {
@@ -140,26 +140,24 @@ void CLogWriter::WaitForTurn(PendingLine& line) {
         line.next = head;
     } while (!m_waiting.compare_exchange_weak(head, &line, std::memory_order_release,
                                               std::memory_order_relaxed));
-    // The holder writes the line before it lets go of the lock. The line
-    // waits, yielding the processor (the holder may need it where threads
-    // outnumber the cores), and only after kHandOverWait does this thread try
-    // the lock itself: so one thread, whose processor has the file's state
-    // in the kernel at hand, writes the lines of all, back to back. After
-    // kYieldingWait it sleeps on the lock.
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    // The holder may have let go before the line was left: it is ours then.
+    if (m_lock->TryLock()) {
+        WriteAndRelease(nullptr);
+        return;
+    }
+    // The holder writes the line before it lets go, usually within a few
+    // write calls: the thread spins that long, on a processor of its own,
+    // then sleeps on the lock, so that threads beyond the processors'
+    // number take no turns that the holder needs.
     const auto start = std::chrono::steady_clock::now();
     while (!line.written.load(std::memory_order_acquire)) {
-        const auto waited = std::chrono::steady_clock::now() - start;
-        const bool owned = waited >= kHandOverWait && m_lock->TryLock();
-        if (!owned && waited < kYieldingWait) {
-            std::this_thread::yield();
-            continue;
+        if (std::chrono::steady_clock::now() - start >= kHandOverWait) {
+            m_lock->Lock();
+            WriteAndRelease(nullptr);
+            return;
         }
-        if (!owned) m_lock->Lock();
-        // The lock is ours: the line waits in m_waiting, or its writer has
-        // marked it written before letting go of the lock.
-        CLogLockGuard guard(*m_lock, std::adopt_lock);
-        WriteWaiting();
-        return;
+        platform::SpinPause();
     }
 }
 
@@ -175,9 +173,14 @@ void CLogWriter::WriteWaiting() {
         newestFirst = next;
     }
     while (oldestFirst != nullptr) {
-        // Its caller returns, and the line goes, as soon as it is marked.
         PendingLine* const next = oldestFirst->next;
-        WriteOne(*oldestFirst);
+        try {
+            WriteOne(*oldestFirst);
+        } catch (...) {
+            // Another thread's line that cannot be built (no memory) is
+            // dropped: the failure is not this caller's to see.
+        }
+        // Its caller returns, and the line goes, as soon as it is marked.
         oldestFirst->written.store(true, std::memory_order_release);
         oldestFirst = next;
     }

@@ -78,6 +78,9 @@ private:
     // text's own start in a buffer with room for a prefix before it and the
     // line end after it: the line is then built and written there.
     void Submit(std::int32_t level, std::u16string_view text, char16_t* frame = nullptr);
+    // Holding the lock: writes `own`, if given, and the waiting lines, and
+    // lets go; takes the lock again for lines left meanwhile.
+    void WriteAndRelease(const PendingLine* own);
     // Returns once `line`, left in m_waiting, is written.
     void WaitForTurn(PendingLine& line);
     // Under the lock: the lines left in m_waiting, in the order they came.

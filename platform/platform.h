@@ -70,6 +70,9 @@ LocalTime LocalTimeNow() noexcept;
 // A clock that only moves forward, for elapsed times; never zero.
 std::int64_t MonotonicNanoseconds() noexcept;
 std::uint32_t CurrentThreadId() noexcept;
+// Tells the processor that the thread waits in a loop (x86 `pause`), which
+// leaves more of the core to the thread it waits for.
+void SpinPause() noexcept;
 
 // ---- File system ----------------------------------------------------------
 // The file functions below that write, create, move or remove guard the last

@@ -49,4 +49,10 @@ std::uint32_t CurrentThreadId() noexcept {
     return t_threadId;
 }
 
+void SpinPause() noexcept {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
 }  // namespace vzv::platform

@@ -19,4 +19,6 @@ std::int64_t MonotonicNanoseconds() noexcept {
 
 std::uint32_t CurrentThreadId() noexcept { return ::GetCurrentThreadId(); }
 
+void SpinPause() noexcept { ::YieldProcessor(); }
+
 }  // namespace vzv::platform
