@@ -25,7 +25,7 @@ constexpr std::size_t kInitialLineUnits = 2200;
 constexpr std::size_t kShortTextUnits = 2048;
 // How long a thread whose line waits for the lock leaves it to the holder
 // before it sleeps on the lock: a few lines' write calls.
-constexpr auto kHandOverWait = std::chrono::microseconds(2);
+constexpr auto kHandOverWait = std::chrono::microseconds(3);
 
 // Tries `step` up to five times, 150 ms in all: a scanner or reader may hold
 // a file for a moment.
@@ -124,13 +124,12 @@ void CLogWriter::WriteAndRelease(const PendingLine* own) {
     do {
         {
             CLogLockGuard guard(*m_lock, std::adopt_lock);
-            if (own != nullptr) WriteOne(*own);
+            if (own != nullptr) WriteOne(*own, true);
             own = nullptr;
             WriteWaiting();
         }
-        // Pairs with the fence after a waiting line is left: either its
-        // thread finds the lock free, or this thread finds the line.
-        std::atomic_thread_fence(std::memory_order_seq_cst);
+        // A line left after the last look need not wait for its own thread,
+        // which would otherwise write it once it has the lock.
     } while (m_waiting.load(std::memory_order_relaxed) != nullptr && m_lock->TryLock());
 }
 
@@ -140,7 +139,6 @@ void CLogWriter::WaitForTurn(PendingLine& line) {
         line.next = head;
     } while (!m_waiting.compare_exchange_weak(head, &line, std::memory_order_release,
                                               std::memory_order_relaxed));
-    std::atomic_thread_fence(std::memory_order_seq_cst);
     // The holder may have let go before the line was left: it is ours then.
     if (m_lock->TryLock()) {
         WriteAndRelease(nullptr);
@@ -148,8 +146,9 @@ void CLogWriter::WaitForTurn(PendingLine& line) {
     }
     // The holder writes the line before it lets go, usually within a few
     // write calls: the thread spins that long, on a processor of its own,
-    // then sleeps on the lock, so that threads beyond the processors'
-    // number take no turns that the holder needs.
+    // then sleeps on the lock, so that threads beyond the processors' number
+    // take no turns that the holder needs. Once it has the lock it writes
+    // whatever still waits, its own line included.
     const auto start = std::chrono::steady_clock::now();
     while (!line.written.load(std::memory_order_acquire)) {
         if (std::chrono::steady_clock::now() - start >= kHandOverWait) {
@@ -175,7 +174,7 @@ void CLogWriter::WriteWaiting() {
     while (oldestFirst != nullptr) {
         PendingLine* const next = oldestFirst->next;
         try {
-            WriteOne(*oldestFirst);
+            WriteOne(*oldestFirst, false);
         } catch (...) {
             // Another thread's line that cannot be built (no memory) is
             // dropped: the failure is not this caller's to see.
@@ -186,10 +185,13 @@ void CLogWriter::WriteWaiting() {
     }
 }
 
-void CLogWriter::WriteOne(const PendingLine& line) {
+void CLogWriter::WriteOne(const PendingLine& line, bool own) {
     // Ready() first: a rotation may log a line of its own in the buffer.
     if (!Ready(line.level)) return;
-    WriteLine(line.level, line.threadId, line.text, line.frame);
+    // Another thread's line is built in the writer's own buffer: its frame
+    // lies in the cache of that thread's processor, which writes it again
+    // for its next line.
+    WriteLine(line.level, line.threadId, line.text, own ? line.frame : nullptr);
     ++g_writeCount;
 }
 
