@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <regex>
 #include <tuple>
 
 namespace vzv::test {
@@ -13,6 +14,8 @@ TEST_F(ApiTest, OffByDefaultUntilTheFirstError) {
     EXPECT_FALSE(fs::exists(licensing));
     const fs::path placed = ToPath(Log::GetLogPath());
     EXPECT_EQ(placed.parent_path(), licensing);
+    EXPECT_TRUE(std::regex_match(placed.filename().u8string(),
+                                 std::regex(R"(VuzavovEro_\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d\.log)")));
 
     Log::Error("first error %d", 1);
     Log::Information("still dropped");
@@ -113,20 +116,6 @@ TEST_F(ExpertTest, MarkerFileForcesVerboseIntoTheExpertFolder) {
     EXPECT_EQ(Log::GetLogLevel(), Log::LOGLEVEL_VERBOSE);
     EXPECT_EQ(ToPath(Log::GetLogPath()), path);
     EXPECT_EQ(LogLines(path), (Lines{"4:verbose", "2:--> scope -- start"}));
-}
-
-// The facade's start-up runs the check when a logging call comes first.
-TEST_F(ExpertTest, FirstLoggingCallFindsTheMarker) {
-    fs::create_directories(expert / "CppLogger.json");
-    Log::Verbose("first");
-    EXPECT_TRUE(IsExpertMode());
-    EXPECT_EQ(LogLines(expert / ToPath(Log::GetLogPath()).filename()), Lines{"4:first"});
-}
-
-// So does the plain path setter when it comes first.
-TEST_F(ExpertTest, FirstPathSetterFindsTheMarker) {
-    fs::create_directories(expert / "CppLogger.json");
-    EXPECT_TRUE(SetLogFilePath(Path("client.log").c_str()) && IsExpertMode());
 }
 
 }  // namespace

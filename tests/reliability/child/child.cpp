@@ -1,8 +1,5 @@
 // A client for the reliability tests, run as a separate process with its
 // standard output in the file <output> (created or truncated).
-//   <output> log <path> <count> <tag>  two threads log "<tag> t<k> n<i> end"
-//                                      for i < count at Information and print
-//                                      "<k> <i>" once each call has returned
 //   <output> hold                      lists its open descriptors (POSIX),
 //                                      then waits
 //   - stalled <path>                   logs ill-formed UTF-8 on one thread
@@ -16,7 +13,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -33,22 +29,6 @@ namespace {
 using Log = Brivant::Service::VuzavovEro;
 using Clock = std::chrono::steady_clock;
 const Clock::time_point g_deadline = Clock::now() + std::chrono::seconds(60);
-
-int LogNumbered(const char* path, long count, const char* tag) {
-    SetLogFilePath(std::filesystem::u8path(path).wstring().c_str());  // test paths are ASCII
-    Log::SetLogLevel(Log::LOGLEVEL_INFO);
-    const auto work = [&](int thread) {
-        for (long i = 0; i < count && Clock::now() < g_deadline; ++i) {
-            Log::Information("%s t%d n%ld end", tag, thread, i);
-            std::printf("%d %ld\n", thread, i);  // one call: one whole line
-            std::fflush(stdout);
-        }
-    };
-    std::thread second(work, 1);
-    work(0);
-    second.join();
-    return 0;
-}
 
 int Hold() {
     std::error_code error;
@@ -83,8 +63,6 @@ int Stalled(const char* path) {
 int main(int argc, char** argv) {
     if (argc == 4 && argv[2] == std::string("stalled")) return Stalled(argv[3]);
     if (argc < 3 || !std::freopen(argv[1], "w", stdout)) return 2;
-    if (argc == 6 && argv[2] == std::string("log"))
-        return LogNumbered(argv[3], std::strtol(argv[4], nullptr, 10), argv[5]);
     if (argc == 3 && argv[2] == std::string("hold")) return Hold();
     return 2;
 }
