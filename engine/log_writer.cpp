@@ -124,7 +124,7 @@ void CLogWriter::WriteAndRelease(const PendingLine* own) {
     do {
         {
             CLogLockGuard guard(*m_lock, std::adopt_lock);
-            if (own != nullptr) WriteOne(*own, true);
+            if (own != nullptr) WriteOne(*own);
             own = nullptr;
             WriteWaiting();
         }
@@ -174,7 +174,7 @@ void CLogWriter::WriteWaiting() {
     while (oldestFirst != nullptr) {
         PendingLine* const next = oldestFirst->next;
         try {
-            WriteOne(*oldestFirst, false);
+            WriteOne(*oldestFirst);
         } catch (...) {
             // Another thread's line that cannot be built (no memory) is
             // dropped: the failure is not this caller's to see.
@@ -185,13 +185,10 @@ void CLogWriter::WriteWaiting() {
     }
 }
 
-void CLogWriter::WriteOne(const PendingLine& line, bool own) {
+void CLogWriter::WriteOne(const PendingLine& line) {
     // Ready() first: a rotation may log a line of its own in the buffer.
     if (!Ready(line.level)) return;
-    // Another thread's line is built in the writer's own buffer: its frame
-    // lies in the cache of that thread's processor, which writes it again
-    // for its next line.
-    WriteLine(line.level, line.threadId, line.text, own ? line.frame : nullptr);
+    WriteLine(line.level, line.threadId, line.text, line.frame);
     ++g_writeCount;
 }
 

@@ -85,8 +85,7 @@ private:
     void WaitForTurn(PendingLine& line);
     // Under the lock: the lines left in m_waiting, in the order they came.
     void WriteWaiting();
-    // `own`: the caller's line, built in its frame.
-    void WriteOne(const PendingLine& line, bool own);
+    void WriteOne(const PendingLine& line);
     // Under the lock: rotates when due and opens the file; true when a line
     // of `level` is to be written now.
     bool Ready(std::int32_t level);
@@ -114,9 +113,8 @@ private:
     // that a line of a size seen before allocates nothing.
     std::unique_ptr<char16_t[]> m_line;
     std::size_t m_lineCapacity = 0;
-    // Lines waiting for the lock, the newest first; last and on a cache line
-    // of its own, as waiting threads change it while the holder works.
-    alignas(64) std::atomic<PendingLine*> m_waiting{nullptr};
+    // Lines waiting for the lock, the newest first.
+    std::atomic<PendingLine*> m_waiting{nullptr};
 };
 
 }  // namespace vzv
