@@ -18,10 +18,12 @@
 #include <spdlog/sinks/basic_file_sink.h>
 #include <spdlog/spdlog.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <string>
 #include <thread>
@@ -46,7 +48,9 @@ constexpr double kMinTime = 0.2;
 const char* const kScratch[] = {"bench_ours.log", "bench_ours.log_old", "bench_peer.log",
                                 "bench_peer_threads.log",
                                 "bench_floor_0.log", "bench_floor_0.log_old",
-                                "bench_floor_1000.log", "bench_floor_1000.log_old"};
+                                "bench_floor_1000.log", "bench_floor_1000.log_old",
+                                "bench_floor_handover.log", "bench_floor_handover.log_old",
+                                "bench_floor_alternating.log", "bench_floor_alternating.log_old"};
 
 std::string LongText() {
     std::string text;
@@ -66,10 +70,8 @@ void UseOurLog(Log::eLOGLEVEL level) {
     Log::SetLogLevel(level);
 }
 
-// The floor: a line of the same length, prefix included, already built. Its
-// file stays open across repetitions and is moved aside at the cap, inside
-// the timing, as the library's is.
-void Floor(benchmark::State& state, std::size_t textUnits) {
+// The finished line of the floor: the prefix, the case's text and CR LF.
+std::u16string FinishedLine(std::size_t textUnits) {
     char16_t prefix[vzv::kMaxPrefixUnits];
     std::u16string line(prefix, vzv::PutLinePrefix(prefix, 2, vzv::platform::CurrentThreadId()));
     if (textUnits == 0) {
@@ -78,30 +80,56 @@ void Floor(benchmark::State& state, std::size_t textUnits) {
         const std::string text = LongText();
         line.append(text.begin(), text.end());
     }
-    line += vzv::kLineEnd;
-    const auto bytes = static_cast<std::uint32_t>(line.size() * sizeof(char16_t));
-    const std::string name = "bench_floor_" + std::to_string(textUnits) + ".log";
-    const std::u16string path = (fs::current_path() / name).u16string();
-    const std::u16string old = path + u"_old";
-    static std::map<std::string, std::pair<FileHandle, std::uint64_t>> files;
-    auto& [file, written] = files.try_emplace(name, vzv::platform::kInvalidFile, 0).first->second;
-    const auto open = [&] {
-        file = vzv::platform::OpenFile(path.c_str(), vzv::platform::kGenericWrite,
-                                       vzv::platform::kFileShareRead, vzv::platform::kCreateAlways,
-                                       vzv::platform::kFileAttributeNormal);
-        written = 0;
-    };
-    if (file == vzv::platform::kInvalidFile) open();
-    for (auto _ : state) {
-        vzv::platform::WriteFile(file, line.data(), bytes);
-        written += bytes;
-        if (written > kFileCap) {
-            vzv::platform::CloseFile(file);
-            vzv::platform::RemoveFile(old.c_str());
-            vzv::platform::RenameFile(path.c_str(), old.c_str());
-            open();
+    return line + vzv::kLineEnd;
+}
+
+// A floor's file, kept open across repetitions and moved aside at the cap,
+// inside the timing, as the library's log is.
+class FloorFile {
+public:
+    explicit FloorFile(const std::string& name)
+        : m_path((fs::current_path() / name).u16string()), m_old(m_path + u"_old") {
+        Open();
+    }
+
+    void Write(const char16_t* line, std::uint32_t bytes) noexcept {
+        vzv::platform::WriteFile(m_file, line, bytes);
+        m_written += bytes;
+        if (m_written > kFileCap) {
+            vzv::platform::CloseFile(m_file);
+            vzv::platform::RemoveFile(m_old.c_str());
+            vzv::platform::RenameFile(m_path.c_str(), m_old.c_str());
+            Open();
         }
     }
+
+private:
+    void Open() noexcept {
+        m_file = vzv::platform::OpenFile(m_path.c_str(), vzv::platform::kGenericWrite,
+                                         vzv::platform::kFileShareRead,
+                                         vzv::platform::kCreateAlways,
+                                         vzv::platform::kFileAttributeNormal);
+        m_written = 0;
+    }
+
+    std::u16string m_path;
+    std::u16string m_old;
+    FileHandle m_file = vzv::platform::kInvalidFile;
+    std::uint64_t m_written = 0;
+};
+
+FloorFile& FloorFileNamed(const std::string& name) {
+    static std::map<std::string, FloorFile> files;
+    return files.try_emplace(name, name).first->second;
+}
+
+// The floor: a line of the same length, prefix included, already built,
+// written with one write call.
+void Floor(benchmark::State& state, std::size_t textUnits) {
+    const std::u16string line = FinishedLine(textUnits);
+    const auto bytes = static_cast<std::uint32_t>(line.size() * sizeof(char16_t));
+    FloorFile& file = FloorFileNamed("bench_floor_" + std::to_string(textUnits) + ".log");
+    for (auto _ : state) file.Write(line.data(), bytes);
     state.SetItemsProcessed(state.iterations());
 }
 
@@ -172,6 +200,53 @@ void EveryThread(benchmark::State& state, Call call) {
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
     }
     state.SetItemsProcessed(state.iterations());
+}
+
+// The least that handing lines between threads costs on the machine: one
+// thread copies the finished line into a free slot, the other writes each
+// slot with one write call, as the floor does. No lock, no formatting, and
+// the builder never waits for its line to be written, as a logging call
+// must: the library's thread cases cannot beat it.
+struct alignas(64) Slot {
+    std::atomic<bool> full{false};
+    char16_t line[vzv::kMaxPrefixUnits + std::size(kMessage) + 2];
+};
+Slot g_slots[4];
+
+void FloorHandOver(benchmark::State& state) {
+    const std::u16string line = FinishedLine(0);
+    const auto bytes = static_cast<std::uint32_t>(line.size() * sizeof(char16_t));
+    FloorFile* file = state.thread_index() == 0 ? &FloorFileNamed("bench_floor_handover.log")
+                                                : nullptr;
+    std::size_t next = 0;
+    EveryThread(state, [&] {
+        Slot& slot = g_slots[next++ % std::size(g_slots)];
+        const bool writer = file != nullptr;
+        while (slot.full.load(std::memory_order_acquire) != writer) vzv::platform::SpinPause();
+        if (writer) file->Write(slot.line, bytes);
+        else std::copy(line.begin(), line.end(), slot.line);
+        slot.full.store(!writer, std::memory_order_release);
+    });
+    // Only the writer's calls are lines.
+    if (file == nullptr) state.SetItemsProcessed(0);
+}
+
+// The other way two threads can share one log: they take turns, each
+// writing its own finished line, so the writing processor alternates.
+std::atomic<std::uint64_t> g_turn{0};
+
+void FloorAlternating(benchmark::State& state) {
+    const std::u16string line = FinishedLine(0);
+    const auto bytes = static_cast<std::uint32_t>(line.size() * sizeof(char16_t));
+    FloorFile& file = FloorFileNamed("bench_floor_alternating.log");
+    if (state.thread_index() == 0) g_turn = 0;  // before the start both pass together
+    std::uint64_t turn = static_cast<std::uint64_t>(state.thread_index());
+    EveryThread(state, [&] {
+        while (g_turn.load(std::memory_order_acquire) != turn) vzv::platform::SpinPause();
+        file.Write(line.data(), bytes);
+        g_turn.store(++turn, std::memory_order_release);
+        ++turn;
+    });
 }
 
 std::shared_ptr<spdlog::logger> g_sharedPeer;
@@ -250,6 +325,8 @@ const Case kCases[] = {
     {"dropped_information_off", Dropped<Log::LOGLEVEL_OFF, Log::Information>, nullptr,
      "spdlog_dropped"},
     {"dropped_traced_scope", Scope<Log::LOGLEVEL_ERROR>, nullptr, "spdlog_dropped"},
+    {"floor_handover", FloorHandOver, "threads_1", nullptr, 2},
+    {"floor_alternating", FloorAlternating, "threads_1", nullptr, 2},
     {"threads_1", InfoThreads, nullptr, "spdlog_threads_1", 1},
     {"threads_2", InfoThreads, "threads_1", "spdlog_threads_2", 2},
     {"threads_4", InfoThreads, "threads_1", "spdlog_threads_4", 4},
@@ -321,7 +398,17 @@ void PrintTables(const Figures& cases) {
                     RatioText(cases, c.name, c.floor).c_str());
     }
     std::printf("(wall time per line, all threads writing to one log, their lines together; "
-                "medians of %d repetitions)\n\n", kRepetitions);
+                "medians of %d repetitions)\n", kRepetitions);
+    for (const auto& [name, what] :
+         {std::pair{"floor_handover", "one thread writing the lines another builds"},
+          std::pair{"floor_alternating", "two threads taking turns, each writing its own line"}}) {
+        const auto found = cases.find(name);
+        if (found == cases.end()) continue;
+        std::printf("%s, %s, no lock: %.1f ns/line (cv %.1f%%), %s one thread's line\n", name,
+                    what, found->second.ns, found->second.cv * 100,
+                    RatioText(cases, name, "threads_1").c_str());
+    }
+    std::printf("\n");
 }
 
 // Each target with the cases it holds for; a case that was not run counts
